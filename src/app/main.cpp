@@ -1,0 +1,38 @@
+#include "app/form1.h"
+#include "app/program.h"
+#include "app/termination_signals.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/qt_app_info.h"
+#include "platform/qt_clipboard.h"
+#include "platform/qt_message_boxes.h"
+#include "platform/registry.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    // Reading the clipboard in the background needs X11; under Wayland go through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZIQ2"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+
+    ziq::QtClipboard clipboard;
+    ziq::QtMessageBoxes messages;
+    ziq::SystemClock clock;
+    ziq::QtDesktop desktop;
+    ziq::Registry registry;
+    ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
+                         {clipboard, messages, clock, desktop, registry});
+    if (!program.start()) {
+        return 0;
+    }
+    ziq::TerminationSignals termination([&program] { program.form1->unload(); });
+    // A desktop session that ends quits the application; shut down in order first.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, program.form1.get(),
+                     [&program] { program.form1->unload(); });
+    return QApplication::exec();
+}

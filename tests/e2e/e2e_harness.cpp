@@ -1,0 +1,203 @@
+#include "e2e/e2e_harness.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#ifndef ZIQ2_BINARY
+#error "ZIQ2_BINARY must name the program under test"
+#endif
+
+namespace ziq::e2e {
+
+namespace fs = std::filesystem;
+
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeout.count()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(40);
+    }
+    return true;
+}
+
+Run run(const QString& program, const QStringList& arguments, const QByteArray& input,
+        std::chrono::milliseconds timeout) {
+    QProcess process;
+    process.start(program, arguments);
+    Run result;
+    if (!process.waitForStarted(int(timeout.count()))) {
+        return result;
+    }
+    if (!input.isEmpty()) {
+        process.write(input);
+    }
+    process.closeWriteChannel();
+    if (!process.waitForFinished(int(timeout.count()))) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitCode();
+    result.output = process.readAllStandardOutput();
+    return result;
+}
+
+QStringList findWindows(const QString& titleRegex) {
+    const Run found = run(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--name"), titleRegex});
+    return QString::fromUtf8(found.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+std::optional<QString> waitForWindow(const QString& titleRegex, std::chrono::milliseconds timeout) {
+    std::optional<QString> window;
+    waitUntil(
+        [&] {
+            const QStringList windows = findWindows(titleRegex);
+            if (!windows.isEmpty()) {
+                window = windows.last();
+            }
+            return window.has_value();
+        },
+        timeout);
+    return window;
+}
+
+void pressKey(const QString& window, const QString& key) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--window"), window, key});
+}
+
+void setClipboard(const QByteArray& text, const QString& type) {
+    // xclip forks a server that stays until another client takes the selection.
+    run(QStringLiteral("xclip"),
+        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), type,
+         QStringLiteral("-i")},
+        text);
+}
+
+std::optional<QByteArray> clipboardText(std::chrono::milliseconds timeout) {
+    const Run got =
+        run(QStringLiteral("xclip"),
+            {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, {},
+            timeout);
+    if (got.exitCode != 0) {
+        return std::nullopt;
+    }
+    return got.output;
+}
+
+QStringList clipboardTargets() {
+    const Run got = run(QStringLiteral("xclip"),
+                        {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                         QStringLiteral("-t"), QStringLiteral("TARGETS"), QStringLiteral("-o")});
+    return QString::fromUtf8(got.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+RealProgram::RealProgram() {
+    std::random_device random;
+    dir_ = fs::temp_directory_path() / ("ziq-e2e-" + std::to_string(random()));
+    fs::create_directories(dir_);
+    const fs::path binary(ZIQ2_BINARY);
+    fs::copy_file(binary, dir_ / "ZIQ2");
+    fs::copy_file(binary.parent_path() / "ziqhelp.txt", dir_ / "ziqhelp.txt");
+    process_.setProgram(QString::fromStdString((dir_ / "ZIQ2").string()));
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+}
+
+RealProgram::~RealProgram() {
+    if (running()) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+}
+
+void RealProgram::writeSettings(const std::map<std::string, std::string>& overrides) {
+    const std::string folder = dir_.string() + "/";
+    std::map<std::string, std::string> values = {{"ZIQ/ON", "1"},
+                                                 {"ZIQ/BEEPON", "1"},
+                                                 {"ZIQ/AUTOOOPENVIEWERS", "0"},
+                                                 {"ZIQ/FREQUENCY", "1"},
+                                                 {"ZIQ/AUTOSAVE", "1"},
+                                                 {"ZIQ/SAVETYPE", "3"},
+                                                 {"ZIQ/SAVEDFILEPATH", folder},
+                                                 {"ZIQ/HITNRUN", "0"},
+                                                 {"ZIQ/FIRSTRUN", "9"},
+                                                 {"LINKCATCHER/ON", "1"},
+                                                 {"LINKCATCHER/STRICTURLS", "1"},
+                                                 {"LINKCATCHER/AUTOSAVE", "1"},
+                                                 {"LINKCATCHER/SAVETYPE", "2"},
+                                                 {"LINKCATCHER/linkcatcherSAVEDFILEPATH", folder}};
+    for (const auto& [key, value] : overrides) {
+        values[key] = value;
+    }
+    std::ostringstream ini;
+    for (const std::string section : {"ZIQ", "LINKCATCHER"}) {
+        ini << '[' << section << "]\n";
+        for (const auto& [key, value] : values) {
+            if (key.rfind(section + "/", 0) == 0) {
+                ini << key.substr(section.size() + 1) << '=' << value << '\n';
+            }
+        }
+    }
+    std::ofstream(dir_ / "ziq2.ini", std::ios::binary) << ini.str();
+}
+
+void RealProgram::start(const QStringList& arguments) {
+    process_.setArguments(arguments);
+    process_.start();
+    process_.waitForStarted(5000);
+}
+
+bool RealProgram::running() const {
+    return process_.state() != QProcess::NotRunning;
+}
+
+bool RealProgram::waitForExit(std::chrono::milliseconds timeout) {
+    return waitUntil([this] { return !running(); }, timeout);
+}
+
+int RealProgram::exitCode() const {
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+}
+
+void RealProgram::terminate() {
+    process_.terminate();
+}
+
+void RealProgram::kill() {
+    process_.kill();
+    process_.waitForFinished(3000);
+}
+
+qint64 RealProgram::pid() const {
+    return process_.processId();
+}
+
+QByteArray RealProgram::errors() {
+    return process_.readAllStandardError();
+}
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+bool haveDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
+} // namespace ziq::e2e

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace ziq::e2e {
+
+using namespace std::chrono_literals;
+
+// Polls until `done` holds or the time is up; true when it held.
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s);
+
+// Runs a helper program to its end and returns what it printed (stdout).
+struct Run {
+    int exitCode = -1;
+    QByteArray output;
+};
+Run run(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+        std::chrono::milliseconds timeout = 10s);
+
+// X windows whose title matches the regular expression (xdotool's --name search).
+QStringList findWindows(const QString& titleRegex);
+std::optional<QString> waitForWindow(const QString& titleRegex,
+                                     std::chrono::milliseconds timeout = 10s);
+// Sends a key to a window, e.g. "Return".
+void pressKey(const QString& window, const QString& key);
+
+// The CLIPBOARD selection, through xclip, a foreign client. Setting it leaves an xclip
+// process serving the text until another program takes the selection.
+void setClipboard(const QByteArray& text, const QString& type = QStringLiteral("UTF8_STRING"));
+std::optional<QByteArray> clipboardText(std::chrono::milliseconds timeout = 3s);
+QStringList clipboardTargets();
+
+// The real ZIQ2 binary, copied into a fresh program folder of its own.
+class RealProgram {
+public:
+    RealProgram();
+    ~RealProgram();
+    RealProgram(const RealProgram&) = delete;
+    RealProgram& operator=(const RealProgram&) = delete;
+
+    const std::filesystem::path& dir() const { return dir_; }
+    std::filesystem::path file(const std::string& name) const { return dir_ / name; }
+
+    // An initialised settings file (no welcome message) with the defaults, changed by `overrides`
+    // given as "SECTION/KEY" -> value.
+    void writeSettings(const std::map<std::string, std::string>& overrides = {});
+
+    void start(const QStringList& arguments = {});
+    bool running() const;
+    bool waitForExit(std::chrono::milliseconds timeout = 10s);
+    int exitCode() const;
+    void terminate(); // SIGTERM
+    void kill();      // SIGKILL
+    qint64 pid() const;
+    QByteArray errors(); // what the program wrote to stderr
+
+private:
+    std::filesystem::path dir_;
+    QProcess process_;
+};
+
+std::string readFile(const std::filesystem::path& file);
+// Skips the calling test when no X server is available.
+bool haveDisplay();
+
+} // namespace ziq::e2e

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/clipboard.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/registry.h"
+#include "support/recording_message_boxes.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace ziq::test {
+
+class FakeClipboard final : public Clipboard {
+public:
+    std::optional<QString> readText() override {
+        ++reads;
+        if (failReads > 0) {
+            --failReads;
+            return std::nullopt;
+        }
+        return text;
+    }
+    bool hasText() override { return hasTextOverride.value_or(!text.isEmpty()); }
+    bool isSecret() override { return secret; }
+    bool clear() override {
+        ++clears;
+        text.clear();
+        return true;
+    }
+    bool writeText(const QString& newText) override {
+        writes.push_back(newText);
+        text = newText;
+        return true;
+    }
+
+    QString text;
+    bool secret = false;
+    std::optional<bool> hasTextOverride;
+    int failReads = 0; // the next N reads fail
+    int reads = 0;
+    int clears = 0;
+    QStringList writes;
+};
+
+class FakeClock final : public Clock {
+public:
+    LocalDateTime now() const override { return time; }
+    LocalDateTime time{2004, 1, 25, 9, 30, 5};
+};
+
+class FakeDesktop final : public Desktop {
+public:
+    void beep() override { ++beeps; }
+    bool startProgram(const QString& program, const QStringList& arguments) override {
+        started.push_back(QStringList{program} + arguments);
+        return startSucceeds;
+    }
+    bool openDocument(const QString& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return true;
+    }
+    int beeps = 0;
+    bool startSucceeds = true;
+    std::vector<QStringList> started;
+    QStringList opened;
+};
+
+class FakeRegistry final : public Registry {};
+
+} // namespace ziq::test

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/program.h"
+#include "support/fakes.h"
+
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+namespace ziq::test {
+
+// A whole program over fakes, living in its own temporary program folder.
+class TestProgram {
+public:
+    TestProgram();
+    ~TestProgram();
+
+    std::string dir() const; // the program folder, no trailing separator
+    std::string path(const std::string& fileName) const;
+
+    QTemporaryDir folder;
+    RecordingMessageBoxes messages;
+    FakeClipboard clipboard;
+    FakeClock clock;
+    FakeDesktop desktop;
+    FakeRegistry registry;
+    std::unique_ptr<Program> program;
+};
+
+} // namespace ziq::test
