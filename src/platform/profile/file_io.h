@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+// The module's only contact with the file system, one small helper per operation, so that
+// the platform differences live in file_io.cpp and every call passes the test seams.
+namespace ziq::profile::io {
+
+// Identity and state of a file. Equal stamps mean the same file, unchanged, provided the
+// stamp was settled when it was taken (see stampSettled).
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    std::uint32_t mode = 0; // permission bits, POSIX only
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+
+    bool sameFile(const FileStamp& other) const {
+        return device == other.device && inode == other.inode;
+    }
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+enum class OpenStatus { Ok, Missing, Exists, Denied, Failed };
+
+class File {
+public:
+    File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    ~File();
+
+    static File openForReading(const std::filesystem::path& path, OpenStatus& status);
+    // Read and write access to an existing regular file.
+    static File openForUpdate(const std::filesystem::path& path, OpenStatus& status);
+    // A new file; fails with Exists when the name is taken.
+    static File createNew(const std::filesystem::path& path, std::uint32_t mode,
+                          OpenStatus& status);
+
+    bool isOpen() const { return handle_ >= 0; }
+    bool stamp(FileStamp& out) const;
+    // Fewer than `length` bytes come back only at the end of the file.
+    bool readAt(std::uint64_t offset, char* buffer, std::size_t length, std::size_t& got);
+    bool writeAt(std::uint64_t offset, std::string_view bytes);
+    bool truncate(std::uint64_t size);
+    bool sync();
+    // The permission bits (and, where allowed, the owner) of the file `from` describes.
+    bool takePermissions(const FileStamp& from);
+    bool close();
+
+private:
+    explicit File(int handle) : handle_(handle) {}
+    int handle_ = -1;
+};
+
+bool stampOf(const std::filesystem::path& path, FileStamp& out);
+// Atomically puts `from` in the place of `to`, replacing it.
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+enum class PublishStatus { Done, Exists, Failed };
+// Atomically gives `from` the name `to`, unless `to` exists.
+PublishStatus publishNewFile(const std::filesystem::path& from, const std::filesystem::path& to);
+bool removeFile(const std::filesystem::path& path);
+// Makes a rename in `folder` durable; best effort.
+void syncFolder(const std::filesystem::path& folder);
+bool folderWritable(const std::filesystem::path& folder);
+// The file a symbolic link leads to, so a rewrite replaces the file, not the link.
+std::filesystem::path resolveLinks(const std::filesystem::path& path);
+
+// True when the clock has moved past the stamp's times by more than the file system's
+// timestamp granularity: any later change must then show in the stamp.
+bool stampSettled(const FileStamp& stamp);
+void pauseBriefly();
+
+} // namespace ziq::profile::io

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+// Seams for tests of the profile-file module: I/O accounting, injected I/O failures and
+// control of the index cache. Not for program code.
+namespace ziq::profile::testing {
+
+struct IoCounters {
+    std::uint64_t calls = 0; // file-system calls made by the module
+    std::uint64_t bytesRead = 0;
+    std::uint64_t bytesWritten = 0;
+};
+
+IoCounters ioCounters();
+void resetIoCounters();
+
+enum class FailureMode {
+    OneCall,            // an I/O error: only that call fails
+    ThisCallAndAllLater // a crash: nothing after that point reaches the disk
+};
+
+// Makes the n-th file-system call from now on fail (n >= 1; 0 switches injection off). A
+// failing write first writes half of its bytes, as a full disk would.
+void injectIoFailure(std::uint64_t n, FailureMode mode = FailureMode::OneCall);
+bool injectedFailureHappened();
+
+// Files at least this large keep an index between calls (and only they).
+void setIndexThreshold(std::uint64_t bytes);
+void resetIndexThreshold();
+void clearIndexCache();
+
+} // namespace ziq::profile::testing

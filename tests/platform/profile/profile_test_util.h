@@ -1,0 +1,111 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "platform/profile/profile_file.h"
+#include "platform/profile/profile_test_hooks.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace ziq::profile::test {
+
+inline std::string readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::size_t entriesIn(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
+}
+
+// Every test gets a fresh folder and a module with default seams and an empty cache.
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSeams();
+        static std::mt19937_64 names(std::random_device{}());
+        folder_ =
+            std::filesystem::temp_directory_path() / ("ziq-profile-" + std::to_string(names()));
+        std::filesystem::create_directories(folder_);
+    }
+
+    void TearDown() override {
+        resetSeams();
+        std::error_code ignored;
+#ifndef _WIN32
+        ::chmod(folder_.c_str(), 0755);
+#endif
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    static void resetSeams() {
+        testing::injectIoFailure(0);
+        testing::resetIndexThreshold();
+        testing::clearIndexCache();
+        testing::resetIoCounters();
+    }
+
+    std::filesystem::path file(std::string_view name = "test.ini") const {
+        return folder_ / name;
+    }
+
+    std::string read(std::string_view section, std::string_view key, std::string_view fallback = "",
+                     std::size_t capacity = 1 << 20, std::string_view name = "test.ini") const {
+        return readString(section, key, fallback, capacity, file(name));
+    }
+
+    bool write(std::string_view section, std::string_view key, std::string_view value,
+               std::string_view name = "test.ini") const {
+        return writeString(section, key, value, file(name));
+    }
+
+    std::string content(std::string_view name = "test.ini") const {
+        return readBytes(file(name));
+    }
+    void setContent(std::string_view bytes, std::string_view name = "test.ini") const {
+        writeBytes(file(name), bytes);
+    }
+
+    std::filesystem::path folder_;
+};
+
+#ifndef _WIN32
+// Runs `body` as an unprivileged user (root ignores permissions) in a child process and
+// returns what it returned. As a normal user the body runs in a child all the same.
+inline bool runUnprivileged(const std::function<bool()>& body, uid_t user = 65534,
+                            gid_t group = 65534) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(group) != 0 || ::setuid(user) != 0)) {
+            ::_exit(3);
+        }
+        ::_exit(body() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 3) << "could not drop privileges";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+#endif
+
+} // namespace ziq::profile::test
