@@ -1,0 +1,225 @@
+#include "links/link_log.h"
+
+#include "settings/program_state.h"
+#include "platform/clock.h"
+#include "support/recording_message_boxes.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace ziq {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+std::string errorText(const std::string& file) {
+    return "Error writing to: " + file +
+           ". Be sure file is not protected, the clipboard text is not too big, and that the "
+           "file size is not too large.";
+}
+
+class FixedClock final : public Clock {
+public:
+    LocalDateTime now() const override { return time; }
+    LocalDateTime time;
+};
+
+class LinkLogTest : public testing::Test {
+protected:
+    void SetUp() override {
+        state.settings.linkAutoSave = "1";
+        state.settings.linkSaveType = "1";
+        state.settings.linkSavedFilePath = folderText();
+        clock.time = {2004, 1, 25, 9, 30, 5};
+    }
+    std::string folderText() const { return folder.path().string() + "/"; }
+    void log(std::string_view text) { writeLinkLog(state, messages, clock, text); }
+    std::string slurp(const std::string& name) const {
+        return test::readFile(folder.path() / name);
+    }
+    std::size_t fileCount() const {
+        return std::size_t(std::distance(fs::directory_iterator(folder.path()), {}));
+    }
+
+    test::TempFolder folder;
+    ProgramState state;
+    test::RecordingMessageBoxes messages;
+    FixedClock clock;
+};
+
+TEST_F(LinkLogTest, SchemeOneKeepsADaySectionAndATimeKeyInOneFile) {
+    log("http://Example.com/A");
+    clock.time = {2004, 1, 25, 9, 31, 0};
+    log("www.example.org");
+    clock.time = {2004, 1, 26, 0, 0, 1};
+    log("ftp.example.net");
+    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://Example.com/A\n"
+                                   "093100=www.example.org\n[20040126]\n000001=ftp.example.net\n");
+    EXPECT_EQ(state.lastWriteResult, 1);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(fileCount(), 1u);
+}
+
+TEST_F(LinkLogTest, SchemeTwoKeepsOneFilePerDayAnHourSectionAndAMinuteSecondKey) {
+    state.settings.linkSaveType = "2";
+    log("http://a");
+    clock.time = {2004, 1, 25, 10, 0, 9};
+    log("http://b");
+    clock.time = {2005, 1, 1, 0, 0, 5};
+    log("http://c");
+    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=http://a\n[10]\n0009=http://b\n");
+    EXPECT_EQ(slurp("u20050101.txt"), "[00]\n0005=http://c\n");
+    EXPECT_EQ(fileCount(), 2u);
+    EXPECT_EQ(state.lastWriteResult, 1);
+}
+
+TEST_F(LinkLogTest, PaddedDateAndTimeUnderSchemeOne) {
+    clock.time = {2005, 1, 1, 0, 0, 5};
+    log("mailto:x@example.com");
+    EXPECT_EQ(slurp("ziqurl.txt"), "[20050101]\n000005=mailto:x@example.com\n");
+}
+
+TEST_F(LinkLogTest, CrLfPairsAreTakenOutAndLoneBreaksStay) {
+    log("first\r\nsecond");
+    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=firstsecond\n");
+
+    state.settings.linkSaveType = "2";
+    log("a\r\n\r\nb\rc");
+    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=ab\rc\n");
+    // Pairs are taken out in one pass: what is left of "\r\r\n\n" is a lone CR and a lone LF.
+    clock.time.second = 6;
+    log("x\r\r\n\ny");
+    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=ab\rc\n3006=x\r\ny\n");
+}
+
+TEST_F(LinkLogTest, TwoCatchesInOneSecondLeaveTheLaterOne) {
+    log("http://first");
+    log("http://second");
+    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://second\n");
+    state.settings.linkSaveType = "2";
+    log("http://first");
+    log("http://second");
+    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=http://second\n");
+}
+
+class TickingClock final : public Clock {
+public:
+    LocalDateTime now() const override {
+        ++reads;
+        return reads == 1 ? LocalDateTime{2004, 1, 25, 23, 59, 59}
+                          : LocalDateTime{2004, 1, 26, 0, 0, 0};
+    }
+    mutable int reads = 0;
+};
+
+TEST_F(LinkLogTest, OneClockReadingPerEntryEvenAcrossMidnight) {
+    TickingClock ticking;
+    writeLinkLog(state, messages, ticking, "http://late");
+    EXPECT_EQ(ticking.reads, 1);
+    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n235959=http://late\n");
+}
+
+TEST_F(LinkLogTest, AMissingFolderIsReportedWithTheFullPathAndTheNextCatchTriesAgain) {
+    const fs::path missing = folder.path() / "gone";
+    state.settings.linkSavedFilePath = missing.string() + "/";
+    state.settings.linkSaveType = "2";
+    log("http://a");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, errorText(missing.string() + "/u20040125.txt"));
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(messages.shown[0].caption, "ZIQ2");
+    EXPECT_EQ(state.lastWriteResult, 0);
+    EXPECT_FALSE(fs::exists(missing));
+
+    fs::create_directory(missing);
+    clock.time.second = 6;
+    log("http://b");
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(state.lastWriteResult, 1);
+    EXPECT_EQ(test::readFile(missing / "u20040125.txt"), "[09]\n3006=http://b\n");
+}
+
+TEST_F(LinkLogTest, AFileInPlaceOfTheFolderFailsEvenForRoot) {
+    const fs::path blocker = folder.path() / "blocker";
+    std::ofstream(blocker) << "not a folder";
+    state.settings.linkSavedFilePath = blocker.string() + "/";
+    log("http://a");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, errorText(blocker.string() + "/ziqurl.txt"));
+    EXPECT_EQ(state.lastWriteResult, 0);
+}
+
+TEST_F(LinkLogTest, ARelativeFolderIsRefusedLikeAnUnwritableOne) {
+    state.settings.linkSavedFilePath = "";
+    log("http://a");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, errorText("ziqurl.txt"));
+    EXPECT_EQ(state.lastWriteResult, 0);
+    EXPECT_FALSE(fs::exists("ziqurl.txt"));
+}
+
+TEST_F(LinkLogTest, AFolderWithoutItsSeparatorPrefixesTheFileName) {
+    state.settings.linkSavedFilePath = (folder.path() / "logs").string();
+    log("http://a");
+    EXPECT_EQ(slurp("logsziqurl.txt"), "[20040125]\n093005=http://a\n");
+}
+
+TEST_F(LinkLogTest, AutoSaveOffWritesNothingAndReportsNothing) {
+    state.settings.linkSavedFilePath = (folder.path() / "gone").string() + "/";
+    for (const char* off : {"0", "2", "-1", " 0 "}) {
+        state.settings.linkAutoSave = off;
+        state.lastWriteResult = 7;
+        log("http://a");
+        EXPECT_EQ(state.lastWriteResult, 7) << off;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(fileCount(), 0u);
+}
+
+TEST_F(LinkLogTest, AutoSaveThatIsNotANumberStillLogs) {
+    for (const char* odd : {"", "yes"}) {
+        state.settings.linkAutoSave = odd;
+        fs::remove(folder.path() / "ziqurl.txt");
+        log("http://a");
+        EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://a\n") << '"' << odd << '"';
+    }
+}
+
+TEST_F(LinkLogTest, OtherSchemeNumbersWriteNothingAndAWordMeansSchemeOne) {
+    state.settings.linkSavedFilePath = (folder.path() / "gone").string() + "/";
+    for (const char* none : {"3", "0", "-1", "1.5", "4"}) {
+        state.settings.linkSaveType = none;
+        log("http://a");
+    }
+    EXPECT_TRUE(messages.shown.empty());
+
+    state.settings.linkSavedFilePath = folderText();
+    state.settings.linkSaveType = "daily";
+    log("http://a");
+    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://a\n");
+    state.settings.linkSaveType = " 2.0 ";
+    log("http://b");
+    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=http://b\n");
+}
+
+TEST_F(LinkLogTest, NewLogFilesAreForTheirOwnerOnly) {
+    log("http://private");
+    struct stat info {};
+    ASSERT_EQ(::stat((folder.path() / "ziqurl.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+}
+
+TEST_F(LinkLogTest, NulAndNonAsciiTextIsKeptWhole) {
+    const std::string text = "http://x\0y/\xc4\xb0stanbul/stra\xc3\x9f"
+                             "e"s;
+    log(text);
+    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=" + text + "\n");
+}
+
+} // namespace
+} // namespace ziq
