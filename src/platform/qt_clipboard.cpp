@@ -1,37 +1,130 @@
 #include "platform/qt_clipboard.h"
 
+#include "platform/secret_clipboard.h"
+
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProcess>
+#include <QUrl>
+#include <algorithm>
 
 namespace ziq {
 
-std::optional<QString> QtClipboard::readText() {
+namespace {
+
+const QMimeData* clipboardData() {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard == nullptr) {
+    return clipboard != nullptr ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+}
+
+bool isFileList(const QMimeData& data) {
+    if (data.hasFormat(QStringLiteral("x-special/gnome-copied-files"))) {
+        return true;
+    }
+    if (!data.hasUrls()) {
+        return false;
+    }
+    const QList<QUrl> urls = data.urls();
+    return !urls.isEmpty() &&
+           std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+QString keeperProgram() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/ziq2-clipboard-keeper");
+}
+
+} // namespace
+
+std::optional<QString> QtClipboard::readText() {
+    const QMimeData* data = clipboardData();
+    if (data == nullptr) {
         return std::nullopt;
     }
-    return clipboard->text();
+    if (isFileList(*data)) {
+        return QString();
+    }
+    return data->text();
 }
 
 bool QtClipboard::hasText() {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data != nullptr && data->hasText();
+    const QMimeData* data = clipboardData();
+    return data != nullptr && data->hasText() && !isFileList(*data);
 }
 
 bool QtClipboard::isSecret() {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data != nullptr &&
-           data->data(QStringLiteral("x-kde-passwordManagerHint")) == QByteArrayLiteral("secret");
+    const QMimeData* data = clipboardData();
+    if (data == nullptr) {
+        return false;
+    }
+    std::vector<std::string> formats;
+    for (const QString& format : data->formats()) {
+        formats.push_back(format.toStdString());
+    }
+    return isSecretClipboard(formats, [data](const std::string& format) {
+        return data->data(QString::fromStdString(format)).toStdString();
+    });
 }
 
 bool QtClipboard::clear() {
-    QGuiApplication::clipboard()->clear();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) {
+        return false;
+    }
+    clipboard->clear(QClipboard::Clipboard);
     return true;
 }
 
 bool QtClipboard::writeText(const QString& text) {
-    QGuiApplication::clipboard()->setText(text);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) {
+        return false;
+    }
+    clipboard->setText(text, QClipboard::Clipboard);
+    return true;
+}
+
+bool QtClipboard::keepTextAfterExit() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr || QGuiApplication::platformName() != QLatin1String("xcb") ||
+        !clipboard->ownsClipboard()) {
+        return false;
+    }
+    const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
+    if (data == nullptr || !data->hasText() || !QFileInfo::exists(keeperProgram())) {
+        return false;
+    }
+    QProcess keeper;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    keeper.setProcessEnvironment(environment);
+    keeper.setStandardOutputFile(QProcess::nullDevice());
+    keeper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    keeper.start(keeperProgram(), {});
+    if (!keeper.waitForStarted(3000)) {
+        return false;
+    }
+    // The text goes through a pipe, never through a file: it may be private.
+    keeper.write(data->text().toUtf8());
+    keeper.closeWriteChannel();
+    // The keeper's first process ends once its background copy owns the clipboard.
+    if (!keeper.waitForFinished(10000)) {
+        keeper.kill();
+        keeper.waitForFinished(1000);
+        return false;
+    }
+    if (keeper.exitStatus() != QProcess::NormalExit || keeper.exitCode() != 0) {
+        return false;
+    }
+    // Take in the loss of ownership, so the toolkit does not try to hand the clipboard
+    // to a clipboard manager on exit as if it were still ours.
+    const QDeadlineTimer deadline(1000);
+    while (clipboard->ownsClipboard() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+    }
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 namespace ziq {
 
+// The system clipboard through Qt. A file list counts as holding no text, even where the
+// file manager also offers the paths as text: rewriting it would lose the copied files.
 class QtClipboard final : public Clipboard {
 public:
     std::optional<QString> readText() override;
@@ -11,6 +13,11 @@ public:
     bool isSecret() override;
     bool clear() override;
     bool writeText(const QString& text) override;
+
+    // On X11 the clipboard's content lives in its owner. When the plain text on it is ours,
+    // hand it to a small keeper process that serves it on after this program has ended.
+    // Returns whether the keeper took it over.
+    bool keepTextAfterExit();
 };
 
 } // namespace ziq

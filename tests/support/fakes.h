@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace ziq::test {
@@ -16,6 +17,9 @@ class FakeClipboard final : public Clipboard {
 public:
     std::optional<QString> readText() override {
         ++reads;
+        if (beforeRead) {
+            beforeRead();
+        }
         if (failReads > 0) {
             --failReads;
             return std::nullopt;
@@ -39,6 +43,9 @@ public:
     bool secret = false;
     std::optional<bool> hasTextOverride;
     int failReads = 0; // the next N reads fail
+    // Runs at the start of every read (counted in `reads`), e.g. to let another program
+    // change the clipboard, or fail one read, between two reads of one tick.
+    std::function<void()> beforeRead;
     int reads = 0;
     int clears = 0;
     QStringList writes;
