@@ -17,6 +17,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+constexpr const char* kEol = "\r\n";
+#else
+constexpr const char* kEol = "\n";
+#endif
+
+// The file as it stands, with native line breaks read back as "\n".
+std::string withLf(std::string text) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
 constexpr const char* kWelcome =
     "Welcome to ZIQ!  You can access ZIQ's menu from your System Tray usually located next to "
     "your clock in the taskbar.";
@@ -31,6 +45,7 @@ protected:
         ASSERT_TRUE(profile::writeString(section, key, value, iniPath()));
     }
     std::string slurp() const { return test::readFile(iniPath()); }
+    std::string dirWithSeparator() const { return folder.path().string() + kPathSeparator; }
 
     test::TempFolder folder;
     ProgramState state;
@@ -39,13 +54,15 @@ protected:
 
 TEST_F(LoadSettingsTest, FirstRunWritesDefaultsInOrderAndWelcomesOnce) {
     load();
-    const std::string dir = folder.path().string() + "/";
-    EXPECT_EQ(slurp(), "[ZIQ]\nON=1\nBEEPON=1\nAUTOOOPENVIEWERS=0\nFREQUENCY=1\nAUTOSAVE=1\n"
-                       "SAVETYPE=3\nSAVEDFILEPATH=" +
-                           dir +
-                           "\nHITNRUN=0\nFIRSTRUN=9\n[LINKCATCHER]\nON=1\nSTRICTURLS=1\n"
-                           "AUTOSAVE=1\nSAVETYPE=2\nlinkcatcherSAVEDFILEPATH=" +
-                           dir + "\n");
+    const std::string dir = dirWithSeparator();
+    EXPECT_EQ(slurp().find(kEol), std::string("[ZIQ]").size());
+    EXPECT_EQ(withLf(slurp()),
+              "[ZIQ]\nON=1\nBEEPON=1\nAUTOOOPENVIEWERS=0\nFREQUENCY=1\nAUTOSAVE=1\n"
+              "SAVETYPE=3\nSAVEDFILEPATH=" +
+                  dir +
+                  "\nHITNRUN=0\nFIRSTRUN=9\n[LINKCATCHER]\nON=1\nSTRICTURLS=1\n"
+                  "AUTOSAVE=1\nSAVETYPE=2\nlinkcatcherSAVEDFILEPATH=" +
+                  dir + "\n");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, kWelcome);
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::Information);
@@ -97,8 +114,9 @@ TEST_F(LoadSettingsTest, InitialisedMeansFirstRunReadsAsNine) {
 }
 
 TEST_F(LoadSettingsTest, FirstRunZeroResetsKnownKeysAndKeepsUnknownOnes) {
-    std::ofstream(iniPath()) << "; mine\n[ZIQ]\nFIRSTRUN=0\nON=0\nFREQUENCY=4\nCOLOUR=blue\n"
-                                "[EXTRA]\nX=1\n[LINKCATCHER]\nSAVETYPE=1\n";
+    std::ofstream(iniPath(), std::ios::binary)
+        << "; mine\n[ZIQ]\nFIRSTRUN=0\nON=0\nFREQUENCY=4\nCOLOUR=blue\n"
+           "[EXTRA]\nX=1\n[LINKCATCHER]\nSAVETYPE=1\n";
     load();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(state.settings.clipboardOn, "1");
@@ -145,7 +163,7 @@ TEST_F(LoadSettingsTest, UnwritableFolderWelcomesThenReportsAtEveryStart) {
     // A folder below a regular file cannot be created even by root.
     std::ofstream(folder.path() / "plain") << "x";
     state.app.programDir = (folder.path() / "plain" / "app").string();
-    const std::string expectedPath = state.app.programDir + "/ziq2.ini";
+    const std::string expectedPath = state.app.programDir + kPathSeparator + "ziq2.ini";
     for (int start = 0; start < 2; ++start) {
         messages.shown.clear();
         state.app.commandLine = "99";
@@ -170,22 +188,78 @@ TEST_F(LoadSettingsTest, LongValuesComeBackCutTo126Characters) {
     EXPECT_EQ(state.settings.savedFilePath, longPath.substr(0, 126));
 }
 
-TEST_F(LoadSettingsTest, CutNeverSplitsAUtf8Character) {
+TEST_F(LoadSettingsTest, CutCountsCharactersSoNoneIsSplit) {
     load();
     write("ZIQ", "SAVEDFILEPATH", std::string(125, 'a') + "\xC3\xA9" + "tail");
     load();
-    EXPECT_EQ(state.settings.savedFilePath, std::string(125, 'a'));
+    EXPECT_EQ(state.settings.savedFilePath, std::string(125, 'a') + "\xC3\xA9");
+}
+
+TEST_F(LoadSettingsTest, OddFilesLoadByTheProfileRules) {
+    const std::string dir = dirWithSeparator();
+    // Byte-order mark, CR-only lines, a duplicate section whose keys are never read.
+    std::ofstream(iniPath(), std::ios::binary)
+        << "\xEF\xBB\xBF[ZIQ]\rFIRSTRUN=9\rFREQUENCY=3\r[ziq]\rBEEPON=0\r[LINKCATCHER]\rON=0\r";
+    load();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(state.settings.frequency, "3");
+    EXPECT_EQ(state.settings.beepOn, "");
+    EXPECT_EQ(state.settings.linkCatcherOn, "0");
+
+    // Binary junk: no initialised marker, so the defaults are written after it.
+    std::string junk(4096, '\0');
+    for (std::size_t i = 0; i < junk.size(); ++i) {
+        junk[i] = static_cast<char>((i * 7919) % 256);
+    }
+    std::ofstream(iniPath(), std::ios::binary | std::ios::trunc) << junk;
+    load();
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(state.settings.saveType, "3");
+    EXPECT_EQ(state.settings.savedFilePath, dir);
+}
+
+TEST_F(LoadSettingsTest, HugeFileLoads) {
+    {
+        std::ofstream out(iniPath(), std::ios::binary);
+        out << "[ZIQ]\nFIRSTRUN=9\nSAVETYPE=2\n";
+        const std::string filler =
+            "[S" + std::string(60, 'x') + "]\nK=" + std::string(200, 'v') + "\n";
+        for (int i = 0; i < 40000; ++i) {
+            out << filler;
+        }
+        out << "[LINKCATCHER]\nSAVETYPE=1\n";
+    }
+    load();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(state.settings.saveType, "2");
+    EXPECT_EQ(state.settings.linkSaveType, "1");
+}
+
+TEST_F(LoadSettingsTest, SettingsPathThatIsAFolderIsReportedNotFatal) {
+    std::filesystem::create_directory(iniPath());
+    load();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text,
+              "Error Writing to " + iniPath() + ", make sure it is not write protected.");
+    EXPECT_EQ(state.lastWriteResult, 0);
 }
 
 TEST(SettingsPath, RootFolderGetsNoDoubledSeparator) {
-    AppInfo root;
-    root.programDir = "/";
-    EXPECT_EQ(settingsFilePath(root), "/ziq2.ini");
+#ifdef _WIN32
+    const std::string root = "C:\\";
+    const std::string folder = "C:\\Tools\\ZIQ";
+#else
+    const std::string root = "/";
+    const std::string folder = "/opt/ziq";
+#endif
+    AppInfo atRoot;
+    atRoot.programDir = root;
+    EXPECT_EQ(settingsFilePath(atRoot), root + "ziq2.ini");
     AppInfo plain;
-    plain.programDir = "/opt/ziq";
-    EXPECT_EQ(settingsFilePath(plain), "/opt/ziq/ziq2.ini");
-    EXPECT_EQ(withTrailingSeparator("/"), "/");
-    EXPECT_EQ(withTrailingSeparator("/opt/ziq"), "/opt/ziq/");
+    plain.programDir = folder;
+    EXPECT_EQ(settingsFilePath(plain), folder + kPathSeparator + "ziq2.ini");
+    EXPECT_EQ(withTrailingSeparator(root), root);
+    EXPECT_EQ(withTrailingSeparator(folder), folder + kPathSeparator);
 }
 
 } // namespace
