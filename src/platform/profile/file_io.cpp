@@ -35,6 +35,7 @@ struct IoHooks {
     std::uint64_t failAt = 0;
     bool failLater = false;
     bool fired = false;
+    std::int64_t coarseNs = 0;
 };
 
 IoHooks& hooks() {
@@ -56,13 +57,16 @@ bool allowCall() {
 
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 
-std::int64_t granularityNs(const FileStamp& stamp) {
-    // Whole-second times on both counts mean a coarse file system (FAT keeps 2 s).
-    if (stamp.modifiedNs % kNsPerSecond == 0 && stamp.changedNs % kNsPerSecond == 0) {
-        return 2 * kNsPerSecond + kNsPerSecond / 10;
-    }
+// Rounds file times down as a coarse file system would, when a test asks for it.
+std::int64_t coarsened(std::int64_t ns) {
+    const std::int64_t step = hooks().coarseNs;
+    return step > 0 ? ns - ns % step : ns;
+}
+
+// How far file times may trail the clock: file systems stamp from a coarse kernel clock
+// (one tick behind at most), plus a margin.
+std::int64_t clockTickNs() {
 #if defined(__linux__)
-    // File times come from the coarse clock: one tick, plus a margin.
     timespec resolution{};
     if (clock_getres(CLOCK_REALTIME_COARSE, &resolution) == 0) {
         return resolution.tv_sec * kNsPerSecond + resolution.tv_nsec + 1'000'000;
@@ -73,6 +77,18 @@ std::int64_t granularityNs(const FileStamp& stamp) {
 #else
     return 20'000'000;
 #endif
+}
+
+// A change made this long after a file's times is sure to change them.
+std::int64_t granularityNs(const FileStamp& stamp) {
+    if (hooks().coarseNs > 0) {
+        return hooks().coarseNs + clockTickNs();
+    }
+    // Whole-second times on both counts mean a coarse file system (FAT keeps 2 s).
+    if (stamp.modifiedNs % kNsPerSecond == 0 && stamp.changedNs % kNsPerSecond == 0) {
+        return 2 * kNsPerSecond + clockTickNs();
+    }
+    return clockTickNs();
 }
 
 } // namespace
@@ -213,8 +229,8 @@ bool File::stamp(FileStamp& out) const {
     out.device = info.dwVolumeSerialNumber;
     out.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     out.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    out.modifiedNs = unixNs(basic.LastWriteTime);
-    out.changedNs = unixNs(basic.ChangeTime);
+    out.modifiedNs = coarsened(unixNs(basic.LastWriteTime));
+    out.changedNs = coarsened(unixNs(basic.ChangeTime));
     return true;
 }
 
@@ -352,11 +368,11 @@ FileStamp stampFrom(const struct stat& info) {
     stamp.inode = static_cast<std::uint64_t>(info.st_ino);
     stamp.size = static_cast<std::uint64_t>(info.st_size);
 #if defined(__APPLE__)
-    stamp.modifiedNs = nanoseconds(info.st_mtimespec);
-    stamp.changedNs = nanoseconds(info.st_ctimespec);
+    stamp.modifiedNs = coarsened(nanoseconds(info.st_mtimespec));
+    stamp.changedNs = coarsened(nanoseconds(info.st_ctimespec));
 #else
-    stamp.modifiedNs = nanoseconds(info.st_mtim);
-    stamp.changedNs = nanoseconds(info.st_ctim);
+    stamp.modifiedNs = coarsened(nanoseconds(info.st_mtim));
+    stamp.changedNs = coarsened(nanoseconds(info.st_ctim));
 #endif
     stamp.mode = static_cast<std::uint32_t>(info.st_mode & 07777);
     stamp.owner = static_cast<std::uint32_t>(info.st_uid);
@@ -579,6 +595,10 @@ void injectIoFailure(std::uint64_t n, FailureMode mode) {
 
 bool injectedFailureHappened() {
     return io::hooks().fired;
+}
+
+void simulateTimestampGranularity(std::int64_t nanoseconds) {
+    io::hooks().coarseNs = nanoseconds;
 }
 
 } // namespace ziq::profile::testing

@@ -42,6 +42,24 @@ void IndexCache::forget(const io::FileStamp& identity) {
     std::erase_if(entries_, [&](const Entry& e) { return e.stamp.sameFile(identity); });
 }
 
+namespace {
+constexpr auto kSettleLimit = std::chrono::milliseconds(200);
+}
+
+bool settleStamp(io::File& file, io::FileStamp& stamp) {
+    const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
+    while (!io::stampSettled(stamp)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        io::pauseBriefly();
+        if (!file.stamp(stamp)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void storeWhenSettled(IndexCache& cache, const std::filesystem::path& path,
                       const io::FileStamp& identity, ProfileIndex index) {
     if (index.size < cache.threshold()) {
@@ -49,7 +67,7 @@ void storeWhenSettled(IndexCache& cache, const std::filesystem::path& path,
     }
     // Our write stamped the file with the current clock tick; a change later in that same
     // tick would not show. Once the tick is over, every change does.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
     while (true) {
         io::FileStamp now;
         if (!io::stampOf(path, now) || !now.sameFile(identity) || now.size != index.size) {

@@ -45,6 +45,10 @@ private:
     std::uint64_t threshold_ = kDefaultThreshold;
 };
 
+// Waits (a few milliseconds) until the stamp of an open file is settled, refreshing `stamp`.
+// False when it does not settle soon (a clock far off, a coarse file system).
+bool settleStamp(io::File& file, io::FileStamp& stamp);
+
 // After our own write: waits (a few milliseconds) until the file's stamp is settled, then
 // stores the index, unless the file at `path` is no longer the one we wrote (`identity`).
 void storeWhenSettled(IndexCache& cache, const std::filesystem::path& path,

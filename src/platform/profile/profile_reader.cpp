@@ -72,7 +72,8 @@ std::optional<std::string> lookUp(IndexCache& cache, const std::filesystem::path
         if (!file.isOpen() || !file.stamp(before)) {
             return std::nullopt;
         }
-        const bool settledAtOpen = io::stampSettled(before);
+        // Only content read under a settled stamp may be indexed.
+        const bool settledAtOpen = before.size >= cache.threshold() && settleStamp(file, before);
         Lookup result = lookUpOnce(cache, file, before, settledAtOpen, section, key);
         io::FileStamp after;
         if (!file.stamp(after)) {

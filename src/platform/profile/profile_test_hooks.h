@@ -25,6 +25,10 @@ enum class FailureMode {
 void injectIoFailure(std::uint64_t n, FailureMode mode = FailureMode::OneCall);
 bool injectedFailureHappened();
 
+// Makes file times as coarse as on a file system with this timestamp granularity (0: as
+// the file system gives them), so changes within one tick of a write can be tested.
+void simulateTimestampGranularity(std::int64_t nanoseconds);
+
 // Files at least this large keep an index between calls (and only they).
 void setIndexThreshold(std::uint64_t bytes);
 void resetIndexThreshold();

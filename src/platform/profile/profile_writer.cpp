@@ -192,7 +192,8 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
     if (!file.isOpen() || !io::folderWritable(folderOf(target)) || !file.stamp(before)) {
         return Outcome::Failed;
     }
-    const bool settledAtOpen = io::stampSettled(before);
+    // Only content read under a settled stamp may be indexed.
+    const bool settledAtOpen = before.size >= cache.threshold() && settleStamp(file, before);
 
     Planned planned;
     planned.index = cache.take(before);
@@ -208,8 +209,7 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
         }
     }
     if (!planned_) {
-        const bool keepIndex = settledAtOpen && before.size >= cache.threshold();
-        const Outcome scanned = planByScan(file, before, keepIndex, request, planned);
+        const Outcome scanned = planByScan(file, before, settledAtOpen, request, planned);
         if (scanned != Outcome::Done) {
             return scanned;
         }

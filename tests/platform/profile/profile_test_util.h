@@ -15,6 +15,7 @@
 #include "platform/profile/profile_test_hooks.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,8 +24,14 @@
 namespace ziq::profile::test {
 
 inline std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        return {};
+    }
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
@@ -59,6 +66,7 @@ protected:
 
     static void resetSeams() {
         testing::injectIoFailure(0);
+        testing::simulateTimestampGranularity(0);
         testing::resetIndexThreshold();
         testing::clearIndexCache();
         testing::resetIoCounters();
