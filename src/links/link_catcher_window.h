@@ -1,19 +1,48 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
+
+class QPlainTextEdit;
+class QPushButton;
 
 namespace ziq {
 
 class Program;
 
+// The viewer of every text caught as a link, one per line. It lives for the whole run:
+// closing it only hides it. Each change of its text writes the link log.
 class LinkCatcherWindow final : public QWidget {
     Q_OBJECT
 public:
     explicit LinkCatcherWindow(Program& program, QWidget* parent = nullptr);
     ~LinkCatcherWindow() override;
+    LinkCatcherWindow(const LinkCatcherWindow&) = delete;
+    LinkCatcherWindow& operator=(const LinkCatcherWindow&) = delete;
+
+    // Text1's text, line breaks exactly as they were assigned.
+    QString text() const;
+    // Assigns Text1's text; a text that differs runs the change handler at once.
+    void setText(const QString& text);
+
+    QPlainTextEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void load();
+    void fitText1();
+    void onText1Edited();
+    void Text1_Change();
+
     Program& program_;
+    // The box shows line breaks in its own form; this keeps them as assigned.
+    QString text_;
+    QString shown_;
+    bool assigning_ = false;
 };
 
 } // namespace ziq

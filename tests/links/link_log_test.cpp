@@ -9,7 +9,9 @@
 
 #include <filesystem>
 #include <fstream>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace ziq {
 namespace {
@@ -207,12 +209,14 @@ TEST_F(LinkLogTest, OtherSchemeNumbersWriteNothingAndAWordMeansSchemeOne) {
     EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=http://b\n");
 }
 
+#ifndef _WIN32
 TEST_F(LinkLogTest, NewLogFilesAreForTheirOwnerOnly) {
     log("http://private");
     struct stat info {};
     ASSERT_EQ(::stat((folder.path() / "ziqurl.txt").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u);
 }
+#endif
 
 TEST_F(LinkLogTest, NulAndNonAsciiTextIsKeptWhole) {
     const std::string text = "http://x\0y/\xc4\xb0stanbul/stra\xc3\x9f"
