@@ -1,15 +1,186 @@
 #include "dialogs/file_browser_window.h"
 
 #include "app/program.h"
+#include "dialogs/directory_list.h"
+#include "dialogs/drive_list.h"
+#include "platform/app_info.h"
+#include "platform/twips.h"
+#include "settings/options_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 
 namespace ziq {
 
+namespace {
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+} // namespace
+
 FileBrowserWindow::FileBrowserWindow(Program& program, QWidget* parent)
-    : QWidget(parent), program_(program) {
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      program_(program) {
     setObjectName(QStringLiteral("frmFileBrowser"));
     setWindowTitle(QStringLiteral("ZIQ Browse for File or Directory"));
+    setFixedSize(twipsToPixels(4530), twipsToPixels(4275));
+    buildControls();
 }
 
 FileBrowserWindow::~FileBrowserWindow() = default;
+
+void FileBrowserWindow::buildControls() {
+    Drive1 = new DriveList(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    placeInTwips(*Drive1, 120, 120, 4335, 315);
+
+    Dir1 = new DirectoryList(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    placeInTwips(*Dir1, 120, 480, 4335, 2565);
+
+    Command1 = new QPushButton(QStringLiteral("&Cancel"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    placeInTwips(*Command1, 1920, 3720, 1215, 495);
+
+    Command2 = new QPushButton(QStringLiteral("&Ok"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setToolTip(QStringLiteral(
+        "To make new options stick click the 'Save Changes' button in the ZIQ Options window."));
+    placeInTwips(*Command2, 3240, 3720, 1215, 495);
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    placeInTwips(*Text1, 120, 3120, 4335, 495);
+    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setReadOnly(true);
+    Text1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    Text1->setFont(font);
+
+    // Enter presses a button only while it has the focus; Esc presses Cancel.
+    for (QPushButton* button : {Command1, Command2}) {
+        button->setAutoDefault(true);
+    }
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, Command1);
+    setTabOrder(Command1, Command2);
+    Drive1->setFocus();
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, Command1, &QPushButton::click);
+
+    connect(Drive1, &DriveList::currentIndexChanged, this, &FileBrowserWindow::driveChanged);
+    connect(Dir1, &DirectoryList::pathChanged, this, &FileBrowserWindow::directoryChanged);
+    connect(Text1, &QPlainTextEdit::textChanged, this, &FileBrowserWindow::textChanged);
+    connect(Command2, &QPushButton::clicked, this, &FileBrowserWindow::commit);
+    connect(Command1, &QPushButton::clicked, this, &FileBrowserWindow::cancel);
+}
+
+bool FileBrowserWindow::setDrive(const std::string& folder) {
+    return Drive1->setDrive(fromUtf8(folder));
+}
+
+bool FileBrowserWindow::setDirectory(const std::string& folder) {
+    return Dir1->setPath(fromUtf8(folder));
+}
+
+void FileBrowserWindow::driveChanged() {
+    if (!Dir1->setPath(Drive1->drive())) {
+        fallBack();
+    }
+}
+
+void FileBrowserWindow::directoryChanged() {
+    const QString shown = fromUtf8(withTrailingSeparator(Dir1->path().toStdString()));
+    if (Text1->toPlainText() != shown) {
+        Text1->setPlainText(shown);
+    }
+}
+
+void FileBrowserWindow::textChanged() {
+    if (!Text1->toPlainText().isEmpty()) {
+        Text1->setVisible(true);
+    }
+}
+
+// A volume that cannot be read sends both lists back to the clipboard log folder, whichever
+// folder is being chosen. When that folder cannot be shown either, the lists stay as they are.
+void FileBrowserWindow::fallBack() {
+    if (fallingBack_) {
+        return;
+    }
+    fallingBack_ = true;
+    const std::string& saved = program_.settings.savedFilePath;
+    setDrive(saved);
+    setDirectory(saved);
+    fallingBack_ = false;
+}
+
+void FileBrowserWindow::commit() {
+    BrowseState& browse = program_.browse;
+    const std::string chosen = Dir1->path().toStdString();
+    // Nothing is chosen while the list shows no folder at all.
+    if (!chosen.empty()) {
+        if (browse.browseTarget == 1 && browse.logPathChanged == 1) {
+            browse.pendingLogPath = chosen;
+        } else if (browse.browseTarget == 2 && browse.linkLogPathChanged == 1) {
+            browse.pendingLinkLogPath = chosen;
+        }
+    }
+    close();
+}
+
+void FileBrowserWindow::cancel() {
+    BrowseState& browse = program_.browse;
+    if (browse.browseTarget == 0) {
+        browse.logPathChanged = 0;
+        browse.linkLogPathChanged = 0;
+    }
+    if (browse.browseTarget == 1 && program_.settings.savedFilePath != browse.pendingLogPath) {
+        browse.logPathChanged = 1;
+    }
+    if (browse.browseTarget == 2 &&
+        program_.settings.linkSavedFilePath != browse.pendingLinkLogPath) {
+        browse.linkLogPathChanged = 1;
+    }
+    close();
+}
+
+void FileBrowserWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (placed_) {
+        return;
+    }
+    placed_ = true;
+    QRect owner;
+    if (program_.frmOptions != nullptr && program_.frmOptions->isVisible()) {
+        owner = program_.frmOptions->frameGeometry();
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        owner = screen->availableGeometry();
+    }
+    if (owner.isValid()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(owner.center());
+        move(frame.topLeft());
+    }
+}
+
+void FileBrowserWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (program_.shuttingDown != 0) {
+        return;
+    }
+    if (program_.frmOptions != nullptr) {
+        program_.frmOptions->setEnabled(true);
+    }
+    program_.discardFileBrowser();
+}
 
 } // namespace ziq
