@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     ziq::QtMessageBoxes messages;
     ziq::SystemClock clock;
     ziq::QtDesktop desktop;
-    ziq::Registry registry;
+    ziq::SystemRegistry registry;
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
                          {clipboard, messages, clock, desktop, registry});
     if (!program.start()) {

@@ -3,7 +3,7 @@
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
-#include "platform/registry.h"
+#include "support/fake_registry.h"
 #include "support/recording_message_boxes.h"
 
 #include <QString>
@@ -73,7 +73,5 @@ public:
     std::vector<QStringList> started;
     QStringList opened;
 };
-
-class FakeRegistry final : public Registry {};
 
 } // namespace ziq::test
