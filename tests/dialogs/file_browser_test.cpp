@@ -3,7 +3,6 @@
 #include "app/program.h"
 #include "dialogs/directory_list.h"
 #include "dialogs/drive_list.h"
-#include "platform/twips.h"
 #include "settings/options_window.h"
 #include "support/test_program.h"
 
@@ -61,21 +60,6 @@ protected:
     TestProgram tp;
     std::string clips, links;
 };
-
-TEST_F(FileBrowserTest, LaidOutAsDesigned) {
-    FileBrowserWindow& b = program().fileBrowser();
-    EXPECT_EQ(b.windowTitle(), QStringLiteral("ZIQ Browse for File or Directory"));
-    EXPECT_EQ(b.size(), QSize(twipsToPixels(4530), twipsToPixels(4275)));
-    EXPECT_EQ(b.Text1->geometry(), twipsRect(120, 3120, 4335, 495));
-    EXPECT_EQ(b.Command1->text(), QStringLiteral("&Cancel"));
-    EXPECT_EQ(b.Command2->text(), QStringLiteral("&Ok"));
-    EXPECT_EQ(b.Command2->toolTip(),
-              QStringLiteral("To make new options stick click the 'Save Changes' button in the "
-                             "ZIQ Options window."));
-    EXPECT_EQ(b.Text1->focusPolicy(), Qt::NoFocus);
-    EXPECT_TRUE(b.Text1->font().bold());
-    EXPECT_EQ(b.Drive1->nextInFocusChain(), b.Dir1);
-}
 
 TEST_F(FileBrowserTest, DriveListShowsTheMountedVolumes) {
     const QList<Volume> listed = DriveList::mountedVolumes();

@@ -1,0 +1,116 @@
+#include "settings/save_options.h"
+
+#include "platform/app_info.h"
+#include "platform/message_boxes.h"
+#include "platform/profile/profile_file.h"
+#include "settings/load_settings.h"
+#include "settings/program_state.h"
+#include "settings/settings_paths.h"
+
+#include <cstdint>
+
+namespace ziq {
+
+namespace {
+
+enum class Source { Check, Option, LogPath, LinkLogPath };
+
+struct Step {
+    Source source;
+    int control; // the number in the control's name
+    const char* section;
+    const char* key;
+    const char* text; // what a selected option button writes
+};
+
+// The order matters: the file is written key by key and the result of the last write is
+// the one that decides the warning.
+constexpr std::array<Step, 20> kSteps{{
+    {Source::Check, 1, "ZIQ", "ON", nullptr},
+    {Source::Check, 2, "ZIQ", "BEEPON", nullptr},
+    {Source::Check, 3, "ZIQ", "AUTOOOPENVIEWERS", nullptr},
+    {Source::Option, 1, "ZIQ", "FREQUENCY", "1"},
+    {Source::Option, 2, "ZIQ", "FREQUENCY", "2"},
+    {Source::Option, 3, "ZIQ", "FREQUENCY", "3"},
+    {Source::Option, 4, "ZIQ", "FREQUENCY", "4"},
+    {Source::Option, 5, "ZIQ", "FREQUENCY", "5"},
+    {Source::Check, 5, "ZIQ", "AUTOSAVE", nullptr},
+    {Source::Option, 6, "ZIQ", "SAVETYPE", "1"},
+    {Source::LogPath, 0, "ZIQ", "SAVEDFILEPATH", nullptr},
+    {Source::Option, 7, "ZIQ", "SAVETYPE", "2"},
+    {Source::Option, 8, "ZIQ", "SAVETYPE", "3"},
+    {Source::Check, 7, "ZIQ", "HITNRUN", nullptr},
+    {Source::Check, 4, "LINKCATCHER", "ON", nullptr},
+    {Source::Check, 8, "LINKCATCHER", "STRICTURLS", nullptr},
+    {Source::Check, 6, "LINKCATCHER", "AUTOSAVE", nullptr},
+    {Source::Option, 9, "LINKCATCHER", "SAVETYPE", "1"},
+    {Source::Option, 10, "LINKCATCHER", "SAVETYPE", "2"},
+    {Source::LinkLogPath, 0, "LINKCATCHER", "linkcatcherSAVEDFILEPATH", nullptr},
+}};
+
+constexpr const char* kSaveError =
+    "Error saving settings, make sure ini file is not write protected";
+
+// A folder key is written once the user has gone to choose that folder. The separator the
+// folder gets here stays in the pending path. An empty path names no folder and is skipped:
+// a lone separator would send the logs to the root.
+bool folderToWrite(std::uint8_t changed, std::string& pending) {
+    if (changed != 1 || pending.empty()) {
+        return false;
+    }
+    pending = withTrailingSeparator(pending);
+    return true;
+}
+
+} // namespace
+
+bool writeSetting(std::string_view section, std::string_view key, std::string_view value,
+                  const std::string& iniPath) {
+    return profile::writeString(section, key, value, filePath(iniPath));
+}
+
+void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoice& choice) {
+    SaveOptions(state, messages, choice, writeSetting);
+}
+
+void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoice& choice,
+                 const SettingWriter& write) {
+    Settings& settings = state.settings;
+    BrowseState& browse = state.browse;
+    settings.iniPath = settingsFilePath(state.app);
+
+    for (const Step& step : kSteps) {
+        std::string value;
+        switch (step.source) {
+        case Source::Check:
+            value = choice.check[step.control] ? "1" : "0";
+            break;
+        case Source::Option:
+            if (!choice.option[step.control]) {
+                continue;
+            }
+            value = step.text;
+            break;
+        case Source::LogPath:
+            if (!folderToWrite(browse.logPathChanged, browse.pendingLogPath)) {
+                continue;
+            }
+            value = browse.pendingLogPath;
+            break;
+        case Source::LinkLogPath:
+            if (!folderToWrite(browse.linkLogPathChanged, browse.pendingLinkLogPath)) {
+                continue;
+            }
+            value = browse.pendingLinkLogPath;
+            break;
+        }
+        state.lastWriteResult = write(step.section, step.key, value, settings.iniPath) ? 1 : 0;
+    }
+
+    if (state.lastWriteResult == 0) {
+        messages.show(kSaveError, MessageIcon::Critical, state.appTitle);
+    }
+    LoadSettings(state, messages);
+}
+
+} // namespace ziq
