@@ -19,6 +19,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
+#ifdef _WIN32
+constexpr const char* kEol = "\r\n";
+#else
+constexpr const char* kEol = "\n";
+#endif
+
+// A new profile file's lines, each ended the platform's way.
+std::string lines(std::initializer_list<std::string> all) {
+    std::string text;
+    for (const std::string& line : all) {
+        text += line + kEol;
+    }
+    return text;
+}
+
 std::string errorText(const std::string& file) {
     return "Error writing to: " + file +
            ". Be sure file is not protected, the clipboard text is not too big, and that the "
@@ -60,8 +75,9 @@ TEST_F(LinkLogTest, SchemeOneKeepsADaySectionAndATimeKeyInOneFile) {
     log("www.example.org");
     clock.time = {2004, 1, 26, 0, 0, 1};
     log("ftp.example.net");
-    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://Example.com/A\n"
-                                   "093100=www.example.org\n[20040126]\n000001=ftp.example.net\n");
+    EXPECT_EQ(slurp("ziqurl.txt"),
+              lines({"[20040125]", "093005=http://Example.com/A", "093100=www.example.org",
+                     "[20040126]", "000001=ftp.example.net"}));
     EXPECT_EQ(state.lastWriteResult, 1);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(fileCount(), 1u);
@@ -74,8 +90,8 @@ TEST_F(LinkLogTest, SchemeTwoKeepsOneFilePerDayAnHourSectionAndAMinuteSecondKey)
     log("http://b");
     clock.time = {2005, 1, 1, 0, 0, 5};
     log("http://c");
-    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=http://a\n[10]\n0009=http://b\n");
-    EXPECT_EQ(slurp("u20050101.txt"), "[00]\n0005=http://c\n");
+    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=http://a", "[10]", "0009=http://b"}));
+    EXPECT_EQ(slurp("u20050101.txt"), lines({"[00]", "0005=http://c"}));
     EXPECT_EQ(fileCount(), 2u);
     EXPECT_EQ(state.lastWriteResult, 1);
 }
@@ -83,30 +99,30 @@ TEST_F(LinkLogTest, SchemeTwoKeepsOneFilePerDayAnHourSectionAndAMinuteSecondKey)
 TEST_F(LinkLogTest, PaddedDateAndTimeUnderSchemeOne) {
     clock.time = {2005, 1, 1, 0, 0, 5};
     log("mailto:x@example.com");
-    EXPECT_EQ(slurp("ziqurl.txt"), "[20050101]\n000005=mailto:x@example.com\n");
+    EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20050101]", "000005=mailto:x@example.com"}));
 }
 
 TEST_F(LinkLogTest, CrLfPairsAreTakenOutAndLoneBreaksStay) {
     log("first\r\nsecond");
-    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=firstsecond\n");
+    EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "093005=firstsecond"}));
 
     state.settings.linkSaveType = "2";
     log("a\r\n\r\nb\rc");
-    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=ab\rc\n");
+    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=ab\rc"}));
     // Pairs are taken out in one pass: what is left of "\r\r\n\n" is a lone CR and a lone LF.
     clock.time.second = 6;
     log("x\r\r\n\ny");
-    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=ab\rc\n3006=x\r\ny\n");
+    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=ab\rc", "3006=x\r\ny"}));
 }
 
 TEST_F(LinkLogTest, TwoCatchesInOneSecondLeaveTheLaterOne) {
     log("http://first");
     log("http://second");
-    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://second\n");
+    EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "093005=http://second"}));
     state.settings.linkSaveType = "2";
     log("http://first");
     log("http://second");
-    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=http://second\n");
+    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=http://second"}));
 }
 
 class TickingClock final : public Clock {
@@ -123,7 +139,7 @@ TEST_F(LinkLogTest, OneClockReadingPerEntryEvenAcrossMidnight) {
     TickingClock ticking;
     writeLinkLog(state, messages, ticking, "http://late");
     EXPECT_EQ(ticking.reads, 1);
-    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n235959=http://late\n");
+    EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "235959=http://late"}));
 }
 
 TEST_F(LinkLogTest, AMissingFolderIsReportedWithTheFullPathAndTheNextCatchTriesAgain) {
@@ -143,7 +159,7 @@ TEST_F(LinkLogTest, AMissingFolderIsReportedWithTheFullPathAndTheNextCatchTriesA
     log("http://b");
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(state.lastWriteResult, 1);
-    EXPECT_EQ(test::readFile(missing / "u20040125.txt"), "[09]\n3006=http://b\n");
+    EXPECT_EQ(test::readFile(missing / "u20040125.txt"), lines({"[09]", "3006=http://b"}));
 }
 
 TEST_F(LinkLogTest, AFileInPlaceOfTheFolderFailsEvenForRoot) {
@@ -168,7 +184,7 @@ TEST_F(LinkLogTest, ARelativeFolderIsRefusedLikeAnUnwritableOne) {
 TEST_F(LinkLogTest, AFolderWithoutItsSeparatorPrefixesTheFileName) {
     state.settings.linkSavedFilePath = (folder.path() / "logs").string();
     log("http://a");
-    EXPECT_EQ(slurp("logsziqurl.txt"), "[20040125]\n093005=http://a\n");
+    EXPECT_EQ(slurp("logsziqurl.txt"), lines({"[20040125]", "093005=http://a"}));
 }
 
 TEST_F(LinkLogTest, AutoSaveOffWritesNothingAndReportsNothing) {
@@ -188,7 +204,8 @@ TEST_F(LinkLogTest, AutoSaveThatIsNotANumberStillLogs) {
         state.settings.linkAutoSave = odd;
         fs::remove(folder.path() / "ziqurl.txt");
         log("http://a");
-        EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://a\n") << '"' << odd << '"';
+        EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "093005=http://a"}))
+            << '"' << odd << '"';
     }
 }
 
@@ -203,10 +220,10 @@ TEST_F(LinkLogTest, OtherSchemeNumbersWriteNothingAndAWordMeansSchemeOne) {
     state.settings.linkSavedFilePath = folderText();
     state.settings.linkSaveType = "daily";
     log("http://a");
-    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=http://a\n");
+    EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "093005=http://a"}));
     state.settings.linkSaveType = " 2.0 ";
     log("http://b");
-    EXPECT_EQ(slurp("u20040125.txt"), "[09]\n3005=http://b\n");
+    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=http://b"}));
 }
 
 #ifndef _WIN32
@@ -222,7 +239,7 @@ TEST_F(LinkLogTest, NulAndNonAsciiTextIsKeptWhole) {
     const std::string text = "http://x\0y/\xc4\xb0stanbul/stra\xc3\x9f"
                              "e"s;
     log(text);
-    EXPECT_EQ(slurp("ziqurl.txt"), "[20040125]\n093005=" + text + "\n");
+    EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "093005=" + text}));
 }
 
 } // namespace
