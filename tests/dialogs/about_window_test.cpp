@@ -1,0 +1,171 @@
+#include "dialogs/about_window.h"
+#include "dialogs/file_lookup.h"
+#include "dialogs/sys_info.h"
+#include "support/test_program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace ziq::test {
+namespace {
+
+class AboutWindowTest : public testing::Test {
+protected:
+    AboutWindow& open() {
+        AboutWindow& window = tp.program->about();
+        window.show();
+        return window;
+    }
+    // The window is gone once the program's reference is dropped and it has been deleted.
+    void expectClosed(const QPointer<AboutWindow>& window) {
+        EXPECT_EQ(tp.program->frmAbout, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&window] { return window.isNull(); }));
+    }
+
+    TestProgram tp;
+};
+
+TEST_F(AboutWindowTest, LoadFillsTheLabelsFromTheProgramsIdentity) {
+    AboutWindow& window = open();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("About ZIQ2"));
+    EXPECT_EQ(window.lblVersion->text(), QStringLiteral("Version 2.0.0"));
+    EXPECT_EQ(window.lblDescription->text(),
+              QStringLiteral("ZIQ2 Zimbrel Windows Clipboard Utility"));
+    EXPECT_EQ(window.lblDisclaimer->text(), QString());
+    EXPECT_EQ(window.lblTitle->text(), QStringLiteral("Zimbrel 2.0 by the ZIQ2 developers"));
+    EXPECT_EQ(window.Text1->text(), QStringLiteral("https://ziq2.example.org/"));
+    EXPECT_EQ(window.cmdOK->text(), QStringLiteral("OK"));
+    EXPECT_EQ(window.cmdSysInfo->text(), QStringLiteral("&System Info..."));
+    EXPECT_TRUE(window.cmdOK->isDefault());
+    EXPECT_EQ(window.Text1->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(window.findChildren<QFrame*>(QStringLiteral("Line1")).size(), 2);
+    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(192, 192, 192));
+    EXPECT_FALSE(window.isModal());
+}
+
+TEST_F(AboutWindowTest, LoadFollowsTheTitleAndVersionOfTheRun) {
+    tp.program->appTitle = "unwanted instance";
+    tp.program->app.versionMajor = 3;
+    tp.program->app.versionMinor = 1;
+    tp.program->app.versionRevision = 12;
+    AboutWindow& window = open();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("About unwanted instance"));
+    EXPECT_EQ(window.lblVersion->text(), QStringLiteral("Version 3.1.12"));
+}
+
+TEST_F(AboutWindowTest, EnterEscOkAndTheCloseBoxEachCloseTheWindow) {
+    const auto enter = [](AboutWindow& w) { QTest::keyClick(w.cmdOK, Qt::Key_Return); };
+    const auto escape = [](AboutWindow& w) { QTest::keyClick(w.cmdOK, Qt::Key_Escape); };
+    const auto escapeOnOtherButton = [](AboutWindow& w) {
+        QTest::keyClick(w.cmdSysInfo, Qt::Key_Escape);
+    };
+    const auto ok = [](AboutWindow& w) { QTest::mouseClick(w.cmdOK, Qt::LeftButton); };
+    const auto closeBox = [](AboutWindow& w) { w.close(); };
+    for (const auto& closeIt : {+enter, +escape, +escapeOnOtherButton, +ok, +closeBox}) {
+        QPointer<AboutWindow> window = &open();
+        closeIt(*window);
+        expectClosed(window);
+    }
+    EXPECT_TRUE(tp.messages.shown.empty());
+    EXPECT_TRUE(tp.desktop.started.empty());
+}
+
+TEST_F(AboutWindowTest, EachOpeningBuildsTheWindowAfresh) {
+    QPointer<AboutWindow> first = &open();
+    EXPECT_EQ(&tp.program->about(), first.data()); // opening again shows the same window
+    first->lblDisclaimer->setText(QStringLiteral("changed"));
+    QTest::keyClick(first->cmdOK, Qt::Key_Return);
+    expectClosed(first);
+    AboutWindow& second = open();
+    EXPECT_EQ(second.lblDisclaimer->text(), QString());
+}
+
+TEST_F(AboutWindowTest, SysInfoWithoutToolShowsTheUnavailableMessage) {
+#ifndef _WIN32
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", ""); // no system monitor of this machine may be started
+#endif
+    AboutWindow& window = open();
+    QTest::mouseClick(window.cmdSysInfo, Qt::LeftButton);
+#ifndef _WIN32
+    qputenv("PATH", path);
+#endif
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].text, "System Information Is Unavailable At This Time");
+    EXPECT_EQ(tp.messages.shown[0].icon, MessageIcon::None);
+    EXPECT_EQ(tp.messages.shown[0].caption, "ZIQ2");
+    EXPECT_TRUE(tp.desktop.started.empty());
+    EXPECT_NE(tp.program->frmAbout, nullptr); // the window stays open
+}
+
+TEST_F(AboutWindowTest, SysInfoStartsTheToolTheRegistryNames) {
+    tp.registry.setText("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
+                        "C:\\Tools\\msinfo32.exe");
+    AboutWindow& window = open();
+    QTest::mouseClick(window.cmdSysInfo, Qt::LeftButton);
+    ASSERT_EQ(tp.desktop.started.size(), 1u);
+    EXPECT_EQ(tp.desktop.started[0], QStringList{QStringLiteral("C:\\Tools\\msinfo32.exe")});
+    EXPECT_TRUE(tp.messages.shown.empty());
+
+    tp.desktop.startSucceeds = false;
+    QTest::mouseClick(window.cmdSysInfo, Qt::LeftButton);
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].text, std::string(kSysInfoUnavailable));
+}
+
+TEST_F(AboutWindowTest, ClickOnTheLinkOpensTheWebPage) {
+    AboutWindow& window = open();
+    QTest::mouseClick(window.Text1, Qt::LeftButton);
+    EXPECT_EQ(tp.desktop.opened, QStringList{window.Text1->text()});
+    QTest::mouseClick(window.Text1, Qt::RightButton);
+    EXPECT_EQ(tp.desktop.opened.size(), 1);
+    EXPECT_NE(tp.program->frmAbout, nullptr);
+}
+
+// The system information tool started by the real desktop, as the window starts it.
+class SysInfoOnThisSystemTest : public testing::Test {
+protected:
+    void TearDown() override { qputenv("PATH", savedPath); }
+    bool startTool(Registry& registry) {
+        return startSysInfoTool(registry, currentSearchPath(), [this](const std::string& path) {
+            return desktop.startProgram(QString::fromLocal8Bit(path), {});
+        });
+    }
+
+    QTemporaryDir folder;
+    QtDesktop desktop;
+    const QByteArray savedPath = qgetenv("PATH");
+};
+
+TEST_F(SysInfoOnThisSystemTest, ToolThatCannotBeStartedCountsAsUnavailable) {
+    FakeRegistry registry;
+    registry.setText("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
+                     folder.filePath(QStringLiteral("missing-tool")).toStdString());
+    EXPECT_FALSE(startTool(registry));
+}
+
+#ifndef _WIN32
+TEST_F(SysInfoOnThisSystemTest, SystemMonitorOnThePathIsStarted) {
+    const QString marker = folder.filePath(QStringLiteral("started"));
+    QFile script(folder.filePath(QStringLiteral("gnome-system-monitor")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n: > '" + marker.toUtf8() + "'\n"); // nothing from PATH needed
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("PATH", folder.path().toUtf8());
+    SystemRegistry registry; // none here, so the search path decides
+    EXPECT_TRUE(startTool(registry));
+    EXPECT_TRUE(QTest::qWaitFor([&marker] { return QFile::exists(marker); }));
+}
+#endif
+
+} // namespace
+} // namespace ziq::test
