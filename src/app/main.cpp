@@ -34,5 +34,8 @@ int main(int argc, char* argv[]) {
     // A desktop session that ends quits the application; shut down in order first.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, program.form1.get(),
                      [&program] { program.form1->unload(); });
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // On X11 the clipboard's content dies with its owner: hand our plain text to a keeper.
+    clipboard.keepTextAfterExit();
+    return code;
 }

@@ -110,6 +110,11 @@ RealProgram::RealProgram() {
     const fs::path binary(ZIQ2_BINARY);
     fs::copy_file(binary, dir_ / "ZIQ2");
     fs::copy_file(binary.parent_path() / "ziqhelp.txt", dir_ / "ziqhelp.txt");
+    // On X11 the program hands its clipboard text to this keeper when it ends.
+    const fs::path keeper = binary.parent_path() / "ziq2-clipboard-keeper";
+    if (fs::exists(keeper)) {
+        fs::copy_file(keeper, dir_ / "ziq2-clipboard-keeper");
+    }
     process_.setProgram(QString::fromStdString((dir_ / "ZIQ2").string()));
     process_.setProcessChannelMode(QProcess::SeparateChannels);
 }

@@ -1,0 +1,68 @@
+#include "e2e/capture_support.h"
+
+#include <gtest/gtest.h>
+
+namespace ziq::e2e {
+namespace {
+
+class CaptureHitAndRun : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!haveDisplay()) {
+            GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
+        }
+    }
+    void TearDown() override {
+        // Taking the clipboard ends any keeper we left serving it.
+        setClipboard("taken back");
+    }
+    RealProgram program;
+};
+
+TEST_F(CaptureHitAndRun, CapturesLogsEndsAndTheTextOutlivesTheProgram) {
+    program.writeSettings({{"ZIQ/HITNRUN", "1"}});
+    setClipboard("hit and run");
+    program.start();
+    ASSERT_TRUE(program.waitForExit(15s));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(countOf(allClipboardLogs(program), "TEXT=hit and run\n"), 1);
+
+    // Served by our keeper now, as plain text, not by xclip.
+    EXPECT_EQ(clipboardText(), QByteArray("hit and run"));
+    EXPECT_TRUE(clipboardTargets().contains("text/plain"));
+    EXPECT_TRUE(keeperRunning(program));
+    // The keeper leaves as soon as another program takes the clipboard.
+    setClipboard("someone else's");
+    EXPECT_TRUE(waitUntil([&] { return !keeperRunning(program); }));
+    EXPECT_EQ(clipboardText(), QByteArray("someone else's"));
+}
+
+TEST_F(CaptureHitAndRun, WithNothingToCaptureItJustEnds) {
+    program.writeSettings({{"ZIQ/HITNRUN", "1"}});
+    setClipboard(tinyPng(), QStringLiteral("image/png"));
+    program.start();
+    ASSERT_TRUE(program.waitForExit(15s));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(clipboardLogs(program).empty());
+    EXPECT_EQ(clipboardTargets(), QStringList({"TARGETS", "image/png"}));
+    EXPECT_FALSE(keeperRunning(program));
+}
+
+TEST_F(CaptureHitAndRun, Argument99KeepsItRunningAndExitKeepsTheText) {
+    program.writeSettings({{"ZIQ/HITNRUN", "1"}});
+    setClipboard("still here");
+    program.start({"99"});
+    ASSERT_TRUE(
+        waitUntil([&] { return countOf(allClipboardLogs(program), "TEXT=still here") == 1; }));
+    EXPECT_FALSE(program.waitForExit(2500ms));
+    EXPECT_NE(readFile(program.dir() / "ziq2.ini").find("HITNRUN=1"), std::string::npos);
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForExit());
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(clipboardText(), QByteArray("still here"));
+    EXPECT_TRUE(keeperRunning(program));
+}
+
+} // namespace
+} // namespace ziq::e2e

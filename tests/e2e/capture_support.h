@@ -1,0 +1,88 @@
+#pragma once
+
+#include "e2e/e2e_harness.h"
+
+#include <QProcess>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifndef ZIQ2_CLIPBOARD_SERVER
+#error "ZIQ2_CLIPBOARD_SERVER must name the test clipboard server"
+#endif
+
+namespace ziq::e2e {
+
+// A 1x1 picture, offered by xclip as image/png only.
+inline QByteArray tinyPng() {
+    return QByteArray::fromBase64(
+        "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNkYPhfDwAChw"
+        "GA60e6kgAAAABJRU5ErkJggg==");
+}
+
+// The clipboard log files (default and daily schemes name them by date) in the program folder.
+inline std::vector<std::filesystem::path> clipboardLogs(const RealProgram& program) {
+    static const std::regex name(R"(\d{8}(_\d{6})?\.txt|ziq\.txt)");
+    std::vector<std::filesystem::path> logs;
+    for (const auto& entry : std::filesystem::directory_iterator(program.dir())) {
+        if (std::regex_match(entry.path().filename().string(), name)) {
+            logs.push_back(entry.path());
+        }
+    }
+    return logs;
+}
+
+inline std::string allClipboardLogs(const RealProgram& program) {
+    std::string text;
+    for (const auto& log : clipboardLogs(program)) {
+        text += readFile(log);
+    }
+    return text;
+}
+
+inline int countOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Whether a clipboard keeper started from the program's folder is still running.
+inline bool keeperRunning(const RealProgram& program) {
+    const QString keeper =
+        QString::fromStdString((program.dir() / "ziq2-clipboard-keeper").string());
+    return run(QStringLiteral("pgrep"), {QStringLiteral("-f"), QLatin1Char('^') + keeper})
+               .exitCode == 0;
+}
+
+// Owns the clipboard with several formats at once, which xclip cannot offer.
+class ClipboardServer {
+public:
+    explicit ClipboardServer(const QStringList& arguments) {
+        process_.start(QStringLiteral(ZIQ2_CLIPBOARD_SERVER), arguments);
+        ready_ = waitUntil([this] {
+                     return process_.readAllStandardOutput().contains("ready") ||
+                            process_.state() == QProcess::NotRunning;
+                 }) &&
+                 process_.state() == QProcess::Running;
+    }
+    ~ClipboardServer() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    ClipboardServer(const ClipboardServer&) = delete;
+    ClipboardServer& operator=(const ClipboardServer&) = delete;
+
+    bool ready() const { return ready_; }
+    bool running() const { return process_.state() != QProcess::NotRunning; }
+
+private:
+    QProcess process_;
+    bool ready_ = false;
+};
+
+} // namespace ziq::e2e
