@@ -1,0 +1,90 @@
+#include "e2e/e2e_harness.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace ziq::e2e {
+namespace {
+
+QStringList visibleWindowsOf(qint64 pid) {
+    const Run found =
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--pid"), QString::number(pid)});
+    return QString::fromUtf8(found.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void xdotool(const QStringList& arguments) {
+    run(QStringLiteral("xdotool"), arguments);
+}
+
+// The window's width in pixels: the options window is 6390 twips wide, so this gives the
+// scale at which the program laid it out.
+int windowWidth(const QString& window) {
+    const Run got = run(QStringLiteral("xdotool"),
+                        {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    const auto match =
+        QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(QString::fromUtf8(got.output));
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+// Clicks the middle of a control given by its place in twips within the window.
+void clickTwips(const QString& window, double scale, int left, int top, int width, int height) {
+    const auto x = std::lround((left + width / 2.0) * scale);
+    const auto y = std::lround((top + height / 2.0) * scale);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
+             QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+}
+
+TEST(Options, FrequencyChosenFromTheTrayIsSavedAndTheProgramRunsOn) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
+    }
+    RealProgram program;
+    program.writeSettings();
+    const std::string before = readFile(program.file("ziq2.ini"));
+    program.start();
+
+    // At first the tray icon is the program's only visible window.
+    QString icon;
+    ASSERT_TRUE(waitUntil([&] {
+        const QStringList windows = visibleWindowsOf(program.pid());
+        icon = windows.isEmpty() ? QString() : windows.first();
+        return windows.size() == 1;
+    })) << "no tray icon";
+
+    // Right click, then "Options", the fifth item of the tray menu.
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("5"),
+             QStringLiteral("5"), QStringLiteral("click"), QStringLiteral("3")});
+    ASSERT_TRUE(waitUntil([&] { return visibleWindowsOf(program.pid()).size() > 1; }))
+        << "the tray menu did not open";
+    xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down"),
+             QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
+             QStringLiteral("Return")});
+    const auto options = waitForWindow(QStringLiteral("^ZIQ Options$"));
+    ASSERT_TRUE(options.has_value()) << "the options window did not open";
+
+    const int width = windowWidth(*options);
+    ASSERT_GT(width, 0);
+    const double scale = width / 6390.0;
+    clickTwips(*options, scale, 0 + 2280, 720 + 360, 1215, 495); // Option3 "3 Medium" in Frame1
+    clickTwips(*options, scale, 4800, 7440, 1335, 495);          // Command2 "&Save Changes"
+
+    ASSERT_TRUE(waitUntil([] { return findWindows(QStringLiteral("^ZIQ Options$")).isEmpty(); }))
+        << "the options window did not close";
+    std::string expected = before;
+    const std::string oldLine = "\nFREQUENCY=1\n";
+    expected.replace(expected.find(oldLine), oldLine.size(), "\nFREQUENCY=3\n");
+    EXPECT_EQ(readFile(program.file("ziq2.ini")), expected);
+    EXPECT_FALSE(program.waitForExit(1500ms)) << "the program ended after saving";
+    // No message box: the tray icon is all that is left on screen.
+    EXPECT_TRUE(waitUntil([&] { return visibleWindowsOf(program.pid()).size() == 1; }));
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForExit());
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
+} // namespace
+} // namespace ziq::e2e
