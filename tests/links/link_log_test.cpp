@@ -11,6 +11,7 @@
 #include <fstream>
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace ziq {
@@ -171,6 +172,31 @@ TEST_F(LinkLogTest, AFileInPlaceOfTheFolderFailsEvenForRoot) {
     EXPECT_EQ(messages.shown[0].text, errorText(blocker.string() + "/ziqurl.txt"));
     EXPECT_EQ(state.lastWriteResult, 0);
 }
+
+#ifndef _WIN32
+// Root writes anywhere, so the write runs in a child that has given up its privileges.
+TEST_F(LinkLogTest, AReadOnlyFolderIsReportedForAnUnprivilegedUser) {
+    const fs::path locked = folder.path() / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    fs::permissions(folder.path(), fs::perms::others_exec, fs::perm_options::add);
+    state.settings.linkSavedFilePath = locked.string() + "/";
+    const std::string expected = errorText(locked.string() + "/ziqurl.txt");
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                std::_Exit(2);
+            }
+            log("http://a");
+            const bool reported = messages.shown.size() == 1 &&
+                                  messages.shown[0].text == expected && state.lastWriteResult == 0;
+            std::_Exit(reported && !fs::exists(locked / "ziqurl.txt") ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST_F(LinkLogTest, ARelativeFolderIsRefusedLikeAnUnwritableOne) {
     state.settings.linkSavedFilePath = "";
