@@ -97,12 +97,6 @@ TEST_F(LinkLogTest, SchemeTwoKeepsOneFilePerDayAnHourSectionAndAMinuteSecondKey)
     EXPECT_EQ(state.lastWriteResult, 1);
 }
 
-TEST_F(LinkLogTest, PaddedDateAndTimeUnderSchemeOne) {
-    clock.time = {2005, 1, 1, 0, 0, 5};
-    log("mailto:x@example.com");
-    EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20050101]", "000005=mailto:x@example.com"}));
-}
-
 TEST_F(LinkLogTest, CrLfPairsAreTakenOutAndLoneBreaksStay) {
     log("first\r\nsecond");
     EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "093005=firstsecond"}));

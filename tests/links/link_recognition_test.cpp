@@ -90,15 +90,6 @@ TEST_F(LinkRecognition, AFailedLogWriteStillLeavesTheLinkInTheWindow) {
     EXPECT_EQ(tp.program->lastWriteResult, 0);
 }
 
-TEST_F(LinkRecognition, NothingHappensWithoutTheViewerWindows) {
-    captured(QStringLiteral("http://a"));
-    tp.program->frmLinkCatcher.reset();
-    recognizeLink(*tp.program);
-    tp.program->frmToText.reset();
-    recognizeLink(*tp.program);
-    EXPECT_FALSE(std::filesystem::exists(tp.path("ziqurl.txt")));
-}
-
 } // namespace
 } // namespace ziq::test
 
@@ -118,15 +109,6 @@ protected:
         tp.program->frmToText->tick();
     }
 };
-
-TEST_F(LinkCatchingTick, ACaughtLinkIsAppendedAndLogged) {
-    tick(QStringLiteral("http://one"));
-    tick(QStringLiteral("plain words"));
-    tp.clock.time.second = 6;
-    tick(QStringLiteral("www.two"));
-    EXPECT_EQ(catcher().text(), QStringLiteral("http://one\r\nwww.two"));
-    EXPECT_EQ(linkLog(), "[20040125]\n093005=http://one\n093006=www.two\n");
-}
 
 TEST_F(LinkCatchingTick, CatchingOffLeavesTheCatcherAlone) {
     for (const char* off : {"0", "", "on"}) {
