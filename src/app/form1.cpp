@@ -1,15 +1,22 @@
 #include "app/form1.h"
 
+#include "app/check_prev_instance.h"
+#include "app/instance_channel.h"
 #include "app/program.h"
+#include "app/program_icon.h"
+#include "app/tray_message.h"
+#include "app/window_stack.h"
 #include "capture/to_text_window.h"
 #include "dialogs/about_window.h"
 #include "dialogs/file_browser_window.h"
 #include "links/link_catcher_window.h"
+#include "platform/clipboard.h"
 #include "settings/load_settings.h"
 #include "settings/options_window.h"
 #include "settings/setting_number.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -18,7 +25,7 @@ namespace ziq {
 Form1::Form1(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZIQ"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/ziq.png")));
+    setWindowIcon(programIcon());
     pichook = new QWidget(this);
     pichook->setObjectName(QStringLiteral("pichook"));
     pichook->hide();
@@ -30,25 +37,34 @@ Form1::~Form1() = default;
 void Form1::buildMenu() {
     mnuBar = new QMenu(QStringLiteral("PopupMenu"), this);
     mnuBar->setObjectName(QStringLiteral("mnuBar"));
-    const auto item = [this](const char* name, const QString& caption) {
+    const auto item = [this](const char* name, const QString& caption, void (Form1::*click)()) {
         QAction* action = mnuBar->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, click);
         return action;
     };
-    menu2 = item("menu2", QStringLiteral("View Text"));
-    mnuCatcher = item("mnuCatcher", QStringLiteral("View Link/String Catcher"));
-    mnuClearClip = item("mnuClearClip", QStringLiteral("Clear Clipboard"));
-    mnuOnOff = item("mnuOnOff", QString());
-    mnuOptions = item("mnuOptions", QStringLiteral("Options"));
-    mnuAbout = item("mnuAbout", QStringLiteral("About"));
-    mnuCancel = item("mnuCancel", QStringLiteral("Cancel"));
-    mnuExit = item("mnuExit", QStringLiteral("Exit"));
-    connect(mnuExit, &QAction::triggered, this, &Form1::unload);
+    menu2 = item("menu2", QStringLiteral("View Text"), &Form1::menu2Click);
+    mnuCatcher =
+        item("mnuCatcher", QStringLiteral("View Link/String Catcher"), &Form1::mnuCatcherClick);
+    mnuClearClip =
+        item("mnuClearClip", QStringLiteral("Clear Clipboard"), &Form1::mnuClearClipClick);
+    mnuOnOff = item("mnuOnOff", QString(), &Form1::mnuOnOffClick);
+    mnuOptions = item("mnuOptions", QStringLiteral("Options"), &Form1::mnuOptionsClick);
+    mnuAbout = item("mnuAbout", QStringLiteral("About"), &Form1::mnuAboutClick);
+    mnuCancel = item("mnuCancel", QStringLiteral("Cancel"), &Form1::mnuCancelClick);
+    mnuExit = item("mnuExit", QStringLiteral("Exit"), &Form1::unload);
 }
 
 void Form1::addTrayIcon() {
+    // With no tray host yet Qt keeps the icon pending and shows it once one appears.
     trayIcon = new QSystemTrayIcon(windowIcon(), this);
+    trayIcon->setObjectName(QStringLiteral("trayIcon"));
     trayIcon->setToolTip(QStringLiteral("ZIQ"));
+    // No context menu on the icon itself: the handler pops the menu up and waits for it.
+    connect(trayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                pichookMouseMove(trayMessageFor(reason));
+            });
     trayIcon->show();
 }
 
@@ -59,12 +75,29 @@ void Form1::deleteTrayIcon() {
 }
 
 bool Form1::load() {
+    program_.instance.setComeForwardHandler(
+        [this](const std::string& title) { return comeForward(title); });
+    if (program_.instance.anotherInstanceRunning() &&
+        CheckPrevInstance(program_) == InstanceVerdict::EndThisCopy) {
+        return false;
+    }
+    windows_ = new WindowStack(this);
     addTrayIcon(); // before anything else is shown, the welcome message included
     hide();
     QApplication::setQuitOnLastWindowClosed(false);
     program_.shuttingDown = 0;
     LoadSettings(program_, program_.messages);
     showViewers();
+    return true;
+}
+
+bool Form1::comeForward(const std::string& title) {
+    if (title != program_.appTitle) {
+        return false;
+    }
+    if (windows_ != nullptr) {
+        windows_->bringTopForward();
+    }
     return true;
 }
 
@@ -83,11 +116,70 @@ void Form1::showViewers() {
     }
 }
 
+void Form1::pichookMouseMove(std::int32_t message) {
+    trayMessage = message;
+    if (menuBusy) {
+        return;
+    }
+    menuBusy = true;
+    if (trayMessage == kLeftButtonDoubleClick) {
+        program_.options().show();
+        popUpMenu();
+    } else if (trayMessage == kRightButtonUp) {
+        popUpMenu();
+    }
+    menuBusy = false;
+}
+
+void Form1::popUpMenu() {
+    mnuBar->exec(QCursor::pos());
+}
+
+void Form1::menu2Click() {
+    if (program_.frmToText) {
+        program_.frmToText->show();
+    }
+}
+
+void Form1::mnuCatcherClick() {
+    if (program_.frmLinkCatcher) {
+        program_.frmLinkCatcher->show();
+    }
+}
+
+void Form1::mnuClearClipClick() {
+    program_.clipboard.clear();
+}
+
+void Form1::mnuOnOffClick() {
+    // Memory only: the settings file keeps its value. A value that is neither 0 nor 1 (a
+    // hand-edited file) is left as it is.
+    std::string& on = program_.settings.clipboardOn;
+    if (strictEquals(on, 0)) {
+        on = "1";
+    } else if (strictEquals(on, 1)) {
+        on = "0";
+    }
+}
+
+void Form1::mnuOptionsClick() {
+    program_.options().show();
+}
+
+void Form1::mnuAboutClick() {
+    program_.about().show();
+}
+
+void Form1::mnuCancelClick() {
+    mnuBar->hide();
+}
+
 void Form1::unload() {
     if (program_.shuttingDown != 0) {
         return;
     }
     deleteTrayIcon();
+    program_.instance.close();
     program_.shuttingDown = 1;
     // Windows are closed here and deleted by their owner once the event loop has ended:
     // this often runs inside a handler of one of them.

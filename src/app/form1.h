@@ -10,6 +10,7 @@ class QSystemTrayIcon;
 namespace ziq {
 
 class Program;
+class WindowStack;
 
 // The hidden main window: owns the tray icon and its menu. Loading it is the program's
 // start-up, unloading it the shutdown.
@@ -24,6 +25,10 @@ public:
     // Shutdown: removes the tray icon, closes every window and ends the event loop.
     void unload();
 
+    // A mouse event on the tray icon, as its message code (tray_message.h). A right button
+    // release opens the menu, a left double click the options window and the menu.
+    void pichookMouseMove(std::int32_t message);
+
     QWidget* pichook = nullptr;
     QMenu* mnuBar = nullptr;
     QAction* menu2 = nullptr;
@@ -36,13 +41,29 @@ public:
     QAction* mnuExit = nullptr;
     QSystemTrayIcon* trayIcon = nullptr;
 
+    // The message code of the latest tray notification.
+    std::int32_t trayMessage = 0;
+    // True while a tray notification is handled, the whole time the menu is open included.
+    bool menuBusy = false;
+
 private:
     void buildMenu();
     void addTrayIcon();
     void deleteTrayIcon();
     void showViewers();
+    void popUpMenu();
+    bool comeForward(const std::string& title);
+
+    void menu2Click();
+    void mnuCatcherClick();
+    void mnuClearClipClick();
+    void mnuOnOffClick();
+    void mnuOptionsClick();
+    void mnuAboutClick();
+    void mnuCancelClick();
 
     Program& program_;
+    WindowStack* windows_ = nullptr;
 };
 
 } // namespace ziq

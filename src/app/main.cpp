@@ -1,5 +1,7 @@
 #include "app/form1.h"
+#include "app/local_instance_channel.h"
 #include "app/program.h"
+#include "app/program_icon.h"
 #include "app/termination_signals.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -19,14 +21,16 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZIQ2"));
     QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    QApplication::setWindowIcon(ziq::programIcon());
 
     ziq::QtClipboard clipboard;
     ziq::QtMessageBoxes messages;
     ziq::SystemClock clock;
     ziq::QtDesktop desktop;
     ziq::SystemRegistry registry;
+    ziq::LocalInstanceChannel instance(QApplication::applicationName());
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
-                         {clipboard, messages, clock, desktop, registry});
+                         {clipboard, messages, clock, desktop, registry, instance});
     if (!program.start()) {
         return 0;
     }

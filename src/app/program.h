@@ -12,6 +12,7 @@ class Clipboard;
 class Clock;
 class Desktop;
 class Registry;
+class InstanceChannel;
 class Form1;
 class ToTextWindow;
 class LinkCatcherWindow;
@@ -26,6 +27,7 @@ struct Seams {
     Clock& clock;
     Desktop& desktop;
     Registry& registry;
+    InstanceChannel& instance;
 };
 
 // Program-wide state and the one reference to each window, handed to every window.
@@ -41,6 +43,7 @@ public:
     Clock& clock;
     Desktop& desktop;
     Registry& registry;
+    InstanceChannel& instance;
 
     // A modal box captioned with the application title.
     void showMessage(std::string_view text, MessageIcon icon);

@@ -7,7 +7,8 @@ namespace ziq::test {
 TestProgram::TestProgram() {
     AppInfo info;
     info.programDir = QDir::toNativeSeparators(folder.path()).toStdString();
-    program = std::make_unique<Program>(info, Seams{clipboard, messages, clock, desktop, registry});
+    program = std::make_unique<Program>(
+        info, Seams{clipboard, messages, clock, desktop, registry, instance});
 }
 
 TestProgram::~TestProgram() = default;

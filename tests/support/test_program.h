@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/program.h"
+#include "support/fake_instance_channel.h"
 #include "support/fakes.h"
 
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@ public:
     FakeClock clock;
     FakeDesktop desktop;
     FakeRegistry registry;
+    FakeInstanceChannel instance;
     std::unique_ptr<Program> program;
 };
 
