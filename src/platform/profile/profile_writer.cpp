@@ -197,18 +197,18 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
 
     Planned planned;
     planned.index = cache.take(before);
-    bool planned_ = false;
+    bool havePlan = false;
     if (planned.index) {
         bool failed = false;
-        planned_ = planFromIndex(file, request, planned, failed);
+        havePlan = planFromIndex(file, request, planned, failed);
         if (failed) {
             return failedOrChanged(file, before);
         }
-        if (!planned_) {
+        if (!havePlan) {
             planned.index.reset();
         }
     }
-    if (!planned_) {
+    if (!havePlan) {
         const Outcome scanned = planByScan(file, before, settledAtOpen, request, planned);
         if (scanned != Outcome::Done) {
             return scanned;

@@ -17,8 +17,14 @@ std::filesystem::path candidateName(const std::filesystem::path& target) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
                   static_cast<unsigned long long>(mix & 0xFFFFFFFFFFFFULL));
+    // Named after the target so a leftover from a crash says where it came from, unless that
+    // would make the name too long for the file system.
     std::filesystem::path name(".");
-    name += target.filename();
+    if (target.filename().native().size() <= 200) {
+        name += target.filename();
+    } else {
+        name += "profile";
+    }
     name += suffix;
     return target.parent_path() / name;
 }

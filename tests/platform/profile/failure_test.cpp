@@ -90,7 +90,7 @@ struct Scenario {
 };
 
 const Scenario kScenarios[] = {
-    {"new file", false, "", "s", "k", "v", "[s]\nk=v\n", false},
+    {"new file", false, "", "s", "k", "v", native("[s]\nk=v\n"), false},
     {"new section", true, "[a]\nx=1\n", "b", "k", "v", "[a]\nx=1\n[b]\nk=v\n", true},
     {"new key at end", true, "[a]\nx=1\n", "a", "y", "2", "[a]\nx=1\ny=2\n", true},
     {"new key inside", true, "[a]\nx=1\n[b]\nz=3\n", "a", "y", "2", "[a]\nx=1\ny=2\n[b]\nz=3\n",

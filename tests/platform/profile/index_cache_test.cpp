@@ -175,7 +175,8 @@ TEST_F(IndexCache, AnswersAlwaysMatchAFreshParse) {
         } else if (action < 7 && !content("plain.ini").empty()) {
             // Same size, right after our own write.
             const std::size_t at = random() % content("plain.ini").size();
-            const std::string byte(1, "[]=;\n\rabBcKk"[random() % 14]);
+            constexpr std::string_view bytes = "[]=;\n\rabBcKk";
+            const std::string byte(1, bytes[random() % bytes.size()]);
             patch(file("indexed.ini"), at, byte);
             patch(file("plain.ini"), at, byte);
         } else if (random() % 3 == 0) {

@@ -23,6 +23,19 @@
 
 namespace ziq::profile::test {
 
+// `text` with each LF turned into the platform's line break, as new files get it.
+inline std::string native(std::string_view text) {
+#ifdef _WIN32
+    std::string out;
+    for (const char c : text) {
+        out += c == '\n' ? std::string_view("\r\n") : std::string_view(&c, 1);
+    }
+    return out;
+#else
+    return std::string(text);
+#endif
+}
+
 inline std::string readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {

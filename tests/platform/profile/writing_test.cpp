@@ -23,9 +23,9 @@ TEST_F(Writing, NewSectionIsAppendedWithoutBlankLine) {
         {"[a]\nx=1\n", "[a]\nx=1\n[b]\nk=v\n"},
         {"[a]\nx=1", "[a]\nx=1\n[b]\nk=v\n"},
         {"[a]\nx=1\n\n", "[a]\nx=1\n\n[b]\nk=v\n"},
-        {"", "[b]\nk=v\n"},
-        {"\xEF\xBB\xBF", "\xEF\xBB\xBF[b]\nk=v\n"},
-        {"; only a comment", "; only a comment\n[b]\nk=v\n"},
+        {"", native("[b]\nk=v\n")},
+        {"\xEF\xBB\xBF", "\xEF\xBB\xBF" + native("[b]\nk=v\n")},
+        {"; only a comment", native("; only a comment\n[b]\nk=v\n")},
     };
     for (const auto& [before, after] : cases) {
         setContent(before);
@@ -90,8 +90,9 @@ TEST_F(Writing, ValueIsWrittenRawAndReadBackToItsFirstLine) {
     ASSERT_TRUE(write("s", "lines", "first\r\nsecond=2\r\n[t]\r\nthird"));
     ASSERT_TRUE(write("s", "nul", "a\0b"s));
     // The raw break put "[t]" in the file: [s] ends before it, so "nul" goes there.
-    EXPECT_EQ(content(), "[s]\nspaces=  padded ; \"q\"  \n"
-                         "lines=first\r\nsecond=2\r\nnul=a\0b\n[t]\r\nthird\n"s);
+    EXPECT_EQ(content(), native("[s]\nspaces=  padded ; \"q\"  \nlines=first") +
+                             "\r\nsecond=2\r\n" + native("nul=a\0b\n"s) + "[t]\r\n" +
+                             native("third\n"));
     EXPECT_EQ(read("s", "spaces"), "padded ; \"q\"");
     EXPECT_EQ(read("s", "lines"), "first");
     EXPECT_EQ(read("s", "second"), "2");
@@ -105,14 +106,22 @@ TEST_F(Writing, UnicodeBytesPassThrough) {
     const std::string key = "\xD0\xBA\xD0\xBB\xD1\x8E\xD1\x87";
     const std::string value = "\xE5\x80\xA4 \xF0\x9F\x98\x80";
     ASSERT_TRUE(write(section, key, value));
-    EXPECT_EQ(content(), "[" + section + "]\n" + key + "=" + value + "\n");
+    EXPECT_EQ(content(), native("[" + section + "]\n" + key + "=" + value + "\n"));
     EXPECT_EQ(read(section, key), value);
+}
+
+TEST_F(Writing, ALongFileNameStillGetsItsTemporaryFile) {
+    const std::string name = std::string(240, 'n') + ".ini";
+    setContent("[a]\nx=1\n[b]\n", name);
+    ASSERT_TRUE(write("a", "y", "2", name)); // a rewrite, through a temporary file
+    EXPECT_EQ(content(name), "[a]\nx=1\ny=2\n[b]\n");
+    EXPECT_EQ(entriesIn(folder_), 1U);
 }
 
 TEST_F(Writing, ArgumentsLoseOuterSpacesOnly) {
     ASSERT_TRUE(write("  s  ", "  k  ", " v "));
     ASSERT_TRUE(write("\tt", "k\t", "v"));
-    EXPECT_EQ(content(), "[s]\nk= v \n[\tt]\nk\t=v\n");
+    EXPECT_EQ(content(), native("[s]\nk= v \n[\tt]\nk\t=v\n"));
 }
 
 TEST_F(Writing, NewLinesFollowTheFilesLineBreak) {
