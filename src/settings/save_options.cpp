@@ -80,7 +80,7 @@ void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoic
     settings.iniPath = settingsFilePath(state.app);
 
     for (const Step& step : kSteps) {
-        std::string value;
+        std::string_view value; // refers to a constant or to a pending path
         switch (step.source) {
         case Source::Check:
             value = choice.check[step.control] ? "1" : "0";
