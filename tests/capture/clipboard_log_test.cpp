@@ -103,18 +103,24 @@ TEST_F(ClipboardLogTest, AutoSaveAndSchemeAreNumbers) {
     log("not logged");
     EXPECT_TRUE(messages.shown.empty());
 
-    // Not a number: the guarded step runs.
+    // Not a number: the guarded step runs, so the first scheme is taken.
     state.settings.savedFilePath = folder.path().string() + kPathSeparator;
     state.settings.autoSave = "yes";
     state.settings.saveType = "daily";
     log("logged");
     EXPECT_EQ(logFile("ziq.txt"), entry("20050101000005", "logged"));
+    state.settings.autoSave = " 1 ";
+    state.settings.saveType = "2.0";
+    log("as numbers");
+    EXPECT_EQ(logFile("20050101_000005.txt"), entry("LogEntry", "as numbers"));
 
     state.settings.autoSave = "1";
     state.settings.saveType = "4";
     state.lastWriteResult = 0; // an older failure elsewhere is not reported again
     log("no scheme");
-    EXPECT_EQ(filesInFolder(), 1u);
+    state.settings.saveType = "2.5";
+    log("no scheme either");
+    EXPECT_EQ(filesInFolder(), 2u);
     EXPECT_TRUE(messages.shown.empty());
 }
 

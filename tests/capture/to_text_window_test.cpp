@@ -97,15 +97,6 @@ TEST_F(ToTextWindowTest, TypingLogsTheWholeTextAtEveryKeystroke) {
                                                 entry("20040125093007", "abcd"));
 }
 
-TEST_F(ToTextWindowTest, KeepsTheExactTextWhereTheBoxShowsItDifferently) {
-    const QString text = QStringLiteral("one\r\ntwo\u00a0three") + QChar(0) + QStringLiteral("x");
-    window().setText(text);
-    EXPECT_EQ(window().text(), text);
-    EXPECT_NE(window().Text1->toPlainText(), text);
-    window().setText(text);
-    EXPECT_EQ(dayLog(), entry("20040125093005", text.toStdString()));
-}
-
 TEST_F(ToTextWindowTest, AHugeTextIsKeptWholeAndShownCutReadOnly) {
     QString huge(3 * ToTextWindow::kShownLimit, QLatin1Char('h'));
     huge[ToTextWindow::kShownLimit - 1] = QChar(0xd83d); // a surrogate pair across the cut
