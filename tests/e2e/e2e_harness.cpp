@@ -51,8 +51,9 @@ Run run(const QString& program, const QStringList& arguments, const QByteArray& 
 }
 
 QStringList findWindows(const QString& titleRegex) {
-    const Run found = run(QStringLiteral("xdotool"),
-                          {QStringLiteral("search"), QStringLiteral("--name"), titleRegex});
+    const Run found =
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), titleRegex});
     return QString::fromUtf8(found.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 

@@ -25,7 +25,8 @@ struct Run {
 Run run(const QString& program, const QStringList& arguments, const QByteArray& input = {},
         std::chrono::milliseconds timeout = 10s);
 
-// X windows whose title matches the regular expression (xdotool's --name search).
+// Mapped X windows whose title matches the regular expression (xdotool's --name search);
+// Qt keeps unmapped helper windows named after the application, which must not count.
 QStringList findWindows(const QString& titleRegex);
 std::optional<QString> waitForWindow(const QString& titleRegex,
                                      std::chrono::milliseconds timeout = 10s);
