@@ -67,7 +67,6 @@ void AboutWindow::buildControls() {
 
     lblTitle = label(this, "lblTitle", 1050, 240, 3885, 480);
     QFont titleFont = lblTitle->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
     lblVersion = label(this, "lblVersion", 1050, 780, 3885, 225);
