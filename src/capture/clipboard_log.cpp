@@ -7,6 +7,8 @@
 #include "settings/setting_number.h"
 #include "settings/settings_paths.h"
 
+#include <filesystem>
+
 namespace ziq {
 
 void writeClipboardLog(ProgramState& state, const Clock& clock, MessageBoxes& messages,
@@ -23,10 +25,12 @@ void writeClipboardLog(ProgramState& state, const Clock& clock, MessageBoxes& me
         return; // no scheme, no write: an older failure is not reported again
     }
     settings.iniPath = target->file;
-    // The log holds whatever the user copied, passwords included: keep it private.
+    // The log holds whatever the user copied, passwords included: keep it private. A folder
+    // that is not absolute would put it wherever the program was started from.
+    const std::filesystem::path file = filePath(target->file);
     const bool written =
-        profile::writeString(target->section, kClipboardLogKey, text, filePath(target->file),
-                             profile::NewFileAccess::OwnerOnly);
+        file.is_absolute() && profile::writeString(target->section, kClipboardLogKey, text, file,
+                                                   profile::NewFileAccess::OwnerOnly);
     state.lastWriteResult = written ? 1 : 0;
     if (!written) {
         messages.show(clipboardLogErrorMessage(target->file), MessageIcon::Exclamation,

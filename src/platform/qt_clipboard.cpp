@@ -39,7 +39,34 @@ QString keeperProgram() {
 
 } // namespace
 
+QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        QObject::connect(clipboard, &QClipboard::changed, context_.get(),
+                         [this](QClipboard::Mode mode) {
+                             if (mode == QClipboard::Clipboard) {
+                                 guard_.contentChanged();
+                             }
+                         });
+    }
+}
+
+QtClipboard::~QtClipboard() = default;
+
 std::optional<QString> QtClipboard::readText() {
+    const auto started = ClipboardReadGuard::Clock::now();
+    if (!guard_.mayRead(started)) {
+        return std::nullopt;
+    }
+    std::optional<QString> text = readAnyText();
+    const auto now = ClipboardReadGuard::Clock::now();
+    guard_.readDone(started, now, !text || text->isEmpty());
+    if (text && !guard_.acceptLength(std::size_t(text->size()), now)) {
+        return std::nullopt; // too large: not captured, and the clipboard is left as it is
+    }
+    return text;
+}
+
+std::optional<QString> QtClipboard::readAnyText() {
     const QMimeData* data = clipboardData();
     if (data == nullptr) {
         return std::nullopt;
@@ -51,12 +78,19 @@ std::optional<QString> QtClipboard::readText() {
 }
 
 bool QtClipboard::hasText() {
+    const auto started = ClipboardReadGuard::Clock::now();
+    if (!guard_.mayRead(started)) {
+        return false;
+    }
     const QMimeData* data = clipboardData();
-    return data != nullptr && data->hasText() && !isFileList(*data);
+    const bool text = data != nullptr && data->hasText() && !isFileList(*data);
+    guard_.readDone(started, ClipboardReadGuard::Clock::now(), !text);
+    return text;
 }
 
 bool QtClipboard::isSecret() {
-    const QMimeData* data = clipboardData();
+    const auto started = ClipboardReadGuard::Clock::now();
+    const QMimeData* data = guard_.mayRead(started) ? clipboardData() : nullptr;
     if (data == nullptr) {
         return false;
     }
@@ -64,8 +98,12 @@ bool QtClipboard::isSecret() {
     for (const QString& format : data->formats()) {
         formats.push_back(format.toStdString());
     }
-    return isSecretClipboard(formats, [data](const std::string& format) {
-        return data->data(QString::fromStdString(format)).toStdString();
+    guard_.readDone(started, ClipboardReadGuard::Clock::now(), formats.empty());
+    return isSecretClipboard(formats, [this, data](const std::string& format) {
+        const auto asked = ClipboardReadGuard::Clock::now();
+        const QByteArray bytes = data->data(QString::fromStdString(format));
+        guard_.readDone(asked, ClipboardReadGuard::Clock::now(), bytes.isEmpty());
+        return bytes.toStdString();
     });
 }
 

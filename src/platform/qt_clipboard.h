@@ -1,6 +1,11 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/clipboard_read_guard.h"
+
+#include <memory>
+
+class QObject;
 
 namespace ziq {
 
@@ -8,6 +13,11 @@ namespace ziq {
 // file manager also offers the paths as text: rewriting it would lose the copied files.
 class QtClipboard final : public Clipboard {
 public:
+    QtClipboard();
+    ~QtClipboard() override;
+    QtClipboard(const QtClipboard&) = delete;
+    QtClipboard& operator=(const QtClipboard&) = delete;
+
     std::optional<QString> readText() override;
     bool hasText() override;
     bool isSecret() override;
@@ -18,6 +28,12 @@ public:
     // hand it to a small keeper process that serves it on after this program has ended.
     // Returns whether the keeper took it over.
     bool keepTextAfterExit();
+
+private:
+    std::optional<QString> readAnyText();
+
+    ClipboardReadGuard guard_;
+    std::unique_ptr<QObject> context_; // ends the clipboard connection with this object
 };
 
 } // namespace ziq

@@ -1,0 +1,35 @@
+// The size limit through the real clipboard seam (offscreen: Qt's own clipboard).
+
+#include "platform/clipboard_read_guard.h"
+#include "platform/qt_clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+namespace ziq {
+namespace {
+
+TEST(QtClipboardLimit, AnOversizedTextIsNotReadAndStaysOnTheClipboard) {
+    QtClipboard clipboard;
+    QClipboard* system = QGuiApplication::clipboard();
+    const QString huge(qsizetype(ClipboardReadGuard::kMaxTextLength) + 1, QLatin1Char('h'));
+    system->setText(huge);
+    EXPECT_EQ(clipboard.readText(), std::nullopt);
+    EXPECT_FALSE(clipboard.hasText()) << "refused until the clipboard changes";
+    EXPECT_FALSE(clipboard.isSecret());
+    EXPECT_EQ(system->text().size(), huge.size()) << "the clipboard was touched";
+
+    system->setText(QStringLiteral("small again"));
+    EXPECT_EQ(clipboard.readText(), QStringLiteral("small again"));
+    EXPECT_TRUE(clipboard.hasText());
+
+    const QString largest(qsizetype(ClipboardReadGuard::kMaxTextLength), QLatin1Char('l'));
+    system->setText(largest);
+    const auto read = clipboard.readText();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->size(), largest.size());
+}
+
+} // namespace
+} // namespace ziq
