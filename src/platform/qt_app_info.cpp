@@ -1,5 +1,7 @@
 #include "platform/qt_app_info.h"
 
+#include "platform/executable_directory.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -7,8 +9,12 @@ namespace ziq {
 
 AppInfo appInfoFromApplication(const QStringList& arguments) {
     AppInfo info;
-    info.programDir =
-        QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
+    info.programDir = executableDirectory();
+    if (info.programDir.empty()) {
+        // A system that does not say where the program is: ask the toolkit instead.
+        info.programDir =
+            QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
+    }
     info.commandLine = arguments.mid(1).join(QLatin1Char(' ')).toStdString();
     return info;
 }
