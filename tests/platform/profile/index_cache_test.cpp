@@ -164,7 +164,14 @@ TEST_F(IndexCache, AnswersAlwaysMatchAFreshParse) {
         const bool plain = write(section, key, value, "plain.ini");
         ASSERT_TRUE(indexed && plain);
     };
-    for (int step = 0; step < 400; ++step) {
+#ifdef _WIN32
+    // Under Wine every file access is a round trip to its server: the Windows run takes a
+    // shorter history of the same kinds of step, the full one runs on the other targets.
+    constexpr int kSteps = 100;
+#else
+    constexpr int kSteps = 400;
+#endif
+    for (int step = 0; step < kSteps; ++step) {
         const int action = static_cast<int>(random() % 8);
         if (action < 4) {
             writeBoth(pick(sections), pick(keys), pick(values));
