@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command inside a private X server (Xvfb) with a tray host (trayer), then stops both.
+# The command starts only once the tray host has its panel up,
+# so a program started first thing docks its icon at once.
 set -euo pipefail
 
 fifo=$(mktemp -u)
@@ -9,18 +11,38 @@ xvfb=$!
 read -r display <"$fifo"
 rm -f "$fifo"
 export DISPLAY=":$display"
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-    --transparent false >/dev/null 2>&1 &
-tray=$!
+
+tray=""
 cleanup() {
-    kill "$tray" "$xvfb" 2>/dev/null || true
-    wait "$tray" "$xvfb" 2>/dev/null || true
+    [ -n "$tray" ] && kill "$tray" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait 2>/dev/null || true
 }
 trap cleanup EXIT
-# The tray host owns the system tray selection once it is up.
-for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 || true
-    if xdotool search --class trayer >/dev/null 2>&1; then break; fi
-    sleep 0.1
-done
+
+# trayer maps its panel once its tray is set up.
+tray_ready() {
+    local panel
+    panel=$(xdotool search --classname '^panel$' 2>/dev/null | head -n1) || return 1
+    [ -n "$panel" ] && xwininfo -id "$panel" 2>/dev/null | grep -q 'IsViewable'
+}
+
+start_tray() {
+    trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+        --transparent false >/dev/null 2>&1 &
+    tray=$!
+    # Generous: the machine may be busy building.
+    for _ in $(seq 300); do
+        tray_ready && return 0
+        kill -0 "$tray" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+if ! start_tray; then
+    # One more try before giving up on the tray; tests that need it will say so.
+    [ -n "$tray" ] && kill "$tray" 2>/dev/null || true
+    start_tray || echo "with_display.sh: the tray host did not come up on $DISPLAY" >&2
+fi
 "$@"
