@@ -61,10 +61,16 @@ void Form1::addTrayIcon() {
     trayIcon->setObjectName(QStringLiteral("trayIcon"));
     trayIcon->setToolTip(QStringLiteral("ZIQ"));
     // No context menu on the icon itself: the handler pops the menu up and waits for it.
-    connect(trayIcon, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
+    // Queued, so that wait is not spent inside the icon's own mouse handling: Exit removes
+    // the icon, and Qt's handler must not carry on with a deleted icon afterwards.
+    connect(
+        trayIcon, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            if (program_.shuttingDown == 0) {
                 pichookMouseMove(trayMessageFor(reason));
-            });
+            }
+        },
+        Qt::QueuedConnection);
     trayIcon->show();
 }
 

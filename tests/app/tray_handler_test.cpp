@@ -3,6 +3,7 @@
 #include "settings/options_window.h"
 #include "support/test_program.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -110,7 +111,7 @@ TEST(TrayMessage, ActivationReasonsBecomeMouseMessageCodes) {
     }
 }
 
-TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandler) {
+TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandlerOutsideTheIconsOwnHandling) {
     TestProgram tp;
     ASSERT_TRUE(tp.program->start());
     Form1& form = *tp.program->form1;
@@ -119,12 +120,23 @@ TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandler) {
     MenuWatch menu(form);
     emit form.trayIcon->activated(QSystemTrayIcon::Trigger);
     emit form.trayIcon->activated(QSystemTrayIcon::MiddleClick);
+    QCoreApplication::processEvents();
     EXPECT_EQ(menu.openings, 0);
+    // Exit from the menu deletes the icon, so the menu must not wait inside its signal.
     emit form.trayIcon->activated(QSystemTrayIcon::Context);
+    EXPECT_EQ(menu.openings, 0);
+    QCoreApplication::processEvents();
     EXPECT_EQ(menu.openings, 1);
+    EXPECT_EQ(form.trayMessage, 517);
     emit form.trayIcon->activated(QSystemTrayIcon::DoubleClick);
+    QCoreApplication::processEvents();
     EXPECT_EQ(menu.openings, 2);
     EXPECT_TRUE(tp.program->frmOptions != nullptr && tp.program->frmOptions->isVisible());
+    // A click that arrives once shutdown has begun opens nothing.
+    emit form.trayIcon->activated(QSystemTrayIcon::Context);
+    tp.program->shuttingDown = 1;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(menu.openings, 2);
 }
 
 } // namespace
