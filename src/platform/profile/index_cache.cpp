@@ -9,16 +9,62 @@ namespace ziq::profile {
 
 namespace {
 constexpr std::size_t kMaxEntries = 4;
+constexpr auto kSettleLimit = std::chrono::milliseconds(200);
+} // namespace
+
+IndexCache::~IndexCache() = default;
+
+void IndexCache::collectNotices() {
+    if (watched_.empty()) {
+        return;
+    }
+    const io::ChangeWatch::Notices notices = watch_.collect();
+    for (Watched& file : watched_) {
+        if (notices.lost) {
+            // Overflowed, or a forked child whose watches were its parent's: start afresh.
+            watch_.remove(file.id);
+            file.id = -1;
+            file.changed = true;
+        } else if (std::find(notices.changed.begin(), notices.changed.end(), file.id) !=
+                   notices.changed.end()) {
+            file.changed = true;
+        }
+    }
+}
+
+IndexCache::Watched* IndexCache::watched(const io::FileStamp& identity) {
+    const auto file = std::find_if(watched_.begin(), watched_.end(),
+                                   [&](const Watched& w) { return w.identity.sameFile(identity); });
+    return file == watched_.end() ? nullptr : &*file;
+}
+
+void IndexCache::dropUnusedWatches(const io::FileStamp& keep) {
+    std::erase_if(watched_, [&](const Watched& file) {
+        const bool used = file.identity.sameFile(keep) ||
+                          std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
+                              return e.stamp.sameFile(file.identity);
+                          });
+        if (!used) {
+            watch_.remove(file.id);
+        }
+        return !used;
+    });
 }
 
 std::optional<ProfileIndex> IndexCache::take(const io::FileStamp& stamp) {
+    collectNotices();
     const auto entry = std::find_if(entries_.begin(), entries_.end(),
                                     [&](const Entry& e) { return e.stamp.sameFile(stamp); });
     if (entry == entries_.end()) {
         return std::nullopt;
     }
     std::optional<ProfileIndex> index;
-    if (entry->stamp == stamp && entry->index.size == stamp.size) {
+    bool current = entry->stamp == stamp && entry->index.size == stamp.size;
+    if (current && watching()) {
+        const Watched* file = watched(stamp);
+        current = file != nullptr && file->id >= 0 && !file->changed;
+    }
+    if (current) {
         index = std::move(entry->index);
     }
     entries_.erase(entry);
@@ -27,8 +73,15 @@ std::optional<ProfileIndex> IndexCache::take(const io::FileStamp& stamp) {
 
 void IndexCache::store(const io::FileStamp& stamp, ProfileIndex index) {
     forget(stamp);
-    if (stamp.size < threshold_ || index.size != stamp.size) {
+    if (stamp.size < threshold() || index.size != stamp.size) {
         return;
+    }
+    if (watching()) {
+        collectNotices();
+        const Watched* file = watched(stamp);
+        if (file == nullptr || file->id < 0 || file->changed) {
+            return;
+        }
     }
     if (entries_.size() >= kMaxEntries) {
         entries_.erase(
@@ -42,8 +95,46 @@ void IndexCache::forget(const io::FileStamp& identity) {
     std::erase_if(entries_, [&](const Entry& e) { return e.stamp.sameFile(identity); });
 }
 
-namespace {
-constexpr auto kSettleLimit = std::chrono::milliseconds(200);
+void IndexCache::clear() {
+    entries_.clear();
+    for (const Watched& file : watched_) {
+        watch_.remove(file.id);
+    }
+    watched_.clear();
+}
+
+bool IndexCache::startWatching(const std::filesystem::path& path, const io::FileStamp& identity,
+                               io::FileStamp& named) {
+    // What was reported so far happened before this call; it must not count against it.
+    collectNotices();
+    const int id = watch_.add(path);
+    if (id < 0) {
+        return false;
+    }
+    if (!io::stampOf(path, named) || !named.sameFile(identity)) {
+        return false; // replaced meanwhile; the watch, if it is not ours, goes with the next prune
+    }
+    dropUnusedWatches(identity);
+    if (Watched* file = watched(identity)) {
+        file->id = id;
+        file->changed = false;
+    } else {
+        watched_.push_back(Watched{identity, id, false});
+    }
+    return true;
+}
+
+bool IndexCache::changed(const io::FileStamp& identity) {
+    collectNotices();
+    const Watched* file = watched(identity);
+    return file != nullptr && file->changed;
+}
+
+std::uint64_t IndexCache::threshold() {
+    if (threshold_) {
+        return *threshold_;
+    }
+    return watching() ? kWatchedThreshold : kSettledThreshold;
 }
 
 bool settleStamp(io::File& file, io::FileStamp& stamp) {
@@ -60,9 +151,27 @@ bool settleStamp(io::File& file, io::FileStamp& stamp) {
     return true;
 }
 
-void storeWhenSettled(IndexCache& cache, const std::filesystem::path& path,
-                      const io::FileStamp& identity, ProfileIndex index) {
+bool readyToIndex(IndexCache& cache, io::File& file, const std::filesystem::path& path,
+                  io::FileStamp& stamp) {
+    if (cache.watching()) {
+        io::FileStamp named;
+        return cache.startWatching(path, stamp, named);
+    }
+    return settleStamp(file, stamp);
+}
+
+void keepIndexOfOwnWrite(IndexCache& cache, const std::filesystem::path& path,
+                         const io::FileStamp& identity, ProfileIndex index) {
     if (index.size < cache.threshold()) {
+        return;
+    }
+    if (cache.watching()) {
+        // Watching afresh accepts the notices of our own write; a file we just created or
+        // replaced gets its first watch.
+        io::FileStamp now;
+        if (cache.startWatching(path, identity, now) && now.size == index.size) {
+            cache.store(now, std::move(index));
+        }
         return;
     }
     // Our write stamped the file with the current clock tick; a change later in that same
@@ -99,12 +208,19 @@ void setIndexThreshold(std::uint64_t bytes) {
 }
 
 void resetIndexThreshold() {
-    setIndexThreshold(IndexCache::kDefaultThreshold);
+    const std::scoped_lock lock(profileProcessState().mutex);
+    profileProcessState().cache.setThreshold(std::nullopt);
 }
 
 void clearIndexCache() {
     const std::scoped_lock lock(profileProcessState().mutex);
     profileProcessState().cache.clear();
+}
+
+void setChangeWatching(bool on) {
+    const std::scoped_lock lock(profileProcessState().mutex);
+    profileProcessState().cache.clear();
+    io::setWatchingAllowed(on);
 }
 
 } // namespace ziq::profile::testing

@@ -20,8 +20,8 @@ struct Lookup {
     std::optional<ProfileIndex> index; // to keep, when the read built or used one
 };
 
-Lookup lookUpOnce(IndexCache& cache, io::File& file, const io::FileStamp& stamp, bool settledAtOpen,
-                  std::string_view section, std::string_view key) {
+Lookup lookUpOnce(IndexCache& cache, io::File& file, const std::filesystem::path& path,
+                  io::FileStamp& stamp, std::string_view section, std::string_view key) {
     Lookup result;
     ValueLookup lookup(section, key);
     if (std::optional<ProfileIndex> index = cache.take(stamp)) {
@@ -37,11 +37,14 @@ Lookup lookUpOnce(IndexCache& cache, io::File& file, const io::FileStamp& stamp,
         }
         result.index = std::move(index);
     } else {
+        // Only content read while the file is watched (or under a settled stamp) may be indexed.
+        const bool indexing =
+            stamp.size >= cache.threshold() && readyToIndex(cache, file, path, stamp);
         std::uint64_t contentStart = 0;
         if (!byteOrderMarkLength(file, stamp.size, contentStart)) {
             return result;
         }
-        if (settledAtOpen && stamp.size >= cache.threshold()) {
+        if (indexing) {
             ProfileIndex built;
             built.size = stamp.size;
             built.contentStart = contentStart;
@@ -72,9 +75,7 @@ std::optional<std::string> lookUp(IndexCache& cache, const std::filesystem::path
         if (!file.isOpen() || !file.stamp(before)) {
             return std::nullopt;
         }
-        // Only content read under a settled stamp may be indexed.
-        const bool settledAtOpen = before.size >= cache.threshold() && settleStamp(file, before);
-        Lookup result = lookUpOnce(cache, file, before, settledAtOpen, section, key);
+        Lookup result = lookUpOnce(cache, file, path, before, section, key);
         io::FileStamp after;
         if (!file.stamp(after)) {
             return std::nullopt;

@@ -29,6 +29,11 @@ bool injectedFailureHappened();
 // the file system gives them), so changes within one tick of a write can be tested.
 void simulateTimestampGranularity(std::int64_t nanoseconds);
 
+// Whether changes to files are reported to the index cache where the system can (inotify on
+// Linux); off, the module runs as on systems without it, waiting for stamps to settle. Clears
+// the cache.
+void setChangeWatching(bool on);
+
 // Files at least this large keep an index between calls (and only they).
 void setIndexThreshold(std::uint64_t bytes);
 void resetIndexThreshold();

@@ -99,16 +99,19 @@ Outcome planByScan(io::File& file, const io::FileStamp& before, bool keepIndex,
 
 Outcome appendInPlace(IndexCache& cache, io::File& file, const io::FileStamp& before,
                       Planned& planned, const std::filesystem::path& target) {
-    if (!file.writeAt(before.size, planned.plan.insert) || !file.sync()) {
+    // No flush: an append cannot damage what the file held, the system has the bytes once
+    // the write returns (so they outlive this process), and waiting for the disk would cost
+    // each capture milliseconds. A power cut may lose the last entries, as with any log.
+    if (!file.writeAt(before.size, planned.plan.insert)) {
         // Cut the file back to what it was.
         if (file.truncate(before.size)) {
             file.sync();
         }
         return Outcome::Failed;
     }
-    file.close(); // the data is already on disk
+    file.close();
     if (planned.index && extendIndex(*planned.index, planned.plan.insert)) {
-        storeWhenSettled(cache, target, before, std::move(*planned.index));
+        keepIndexOfOwnWrite(cache, target, before, std::move(*planned.index));
     }
     return Outcome::Done;
 }
@@ -138,7 +141,7 @@ Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
     if (!file.stamp(now)) {
         return Outcome::Failed;
     }
-    if (now != before) {
+    if (now != before || cache.changed(before)) {
         return Outcome::Retry; // someone else wrote meanwhile: plan again on their content
     }
     file.close(); // Windows cannot replace an open file
@@ -148,7 +151,7 @@ Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
     temporary->published();
     io::syncFolder(folderOf(target));
     if (keepIndex) {
-        storeWhenSettled(cache, target, written, std::move(index));
+        keepIndexOfOwnWrite(cache, target, written, std::move(index));
     }
     return Outcome::Done;
 }
@@ -176,7 +179,7 @@ Outcome createFile(IndexCache& cache, const Request& request, const std::filesys
     }
     temporary->published();
     io::syncFolder(folderOf(target));
-    storeWhenSettled(cache, target, written, indexOfContent(content));
+    keepIndexOfOwnWrite(cache, target, written, indexOfContent(content));
     return Outcome::Done;
 }
 
@@ -192,8 +195,6 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
     if (!file.isOpen() || !io::folderWritable(folderOf(target)) || !file.stamp(before)) {
         return Outcome::Failed;
     }
-    // Only content read under a settled stamp may be indexed.
-    const bool settledAtOpen = before.size >= cache.threshold() && settleStamp(file, before);
 
     Planned planned;
     planned.index = cache.take(before);
@@ -209,7 +210,10 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
         }
     }
     if (!havePlan) {
-        const Outcome scanned = planByScan(file, before, settledAtOpen, request, planned);
+        // Only content read while the file is watched (or under a settled stamp) may be indexed.
+        const bool keepIndex =
+            before.size >= cache.threshold() && readyToIndex(cache, file, target, before);
+        const Outcome scanned = planByScan(file, before, keepIndex, request, planned);
         if (scanned != Outcome::Done) {
             return scanned;
         }
@@ -218,7 +222,7 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
     if (!file.stamp(now)) {
         return Outcome::Failed;
     }
-    if (now != before) {
+    if (now != before || (planned.index && cache.changed(before))) {
         return Outcome::Retry;
     }
     if (!planned.plan.changes) {

@@ -67,10 +67,13 @@ TEST_F(IndexCache, AppendingToALargeFileReadsNoneOfIt) {
     EXPECT_TRUE(now.starts_with(log));
 }
 
-class ExternalChanges : public ProfileTest {
+// Each case runs with change notices (where the system gives them) and with settled stamps
+// alone, as on systems without notices.
+class ExternalChanges : public ProfileTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {
         ProfileTest::SetUp();
+        testing::setChangeWatching(GetParam());
         testing::setIndexThreshold(0);
         setContent("[aaaa]\nk=1\n[bbbb]\nk=2\n");
         settle();
@@ -79,7 +82,7 @@ protected:
 };
 
 #ifndef _WIN32
-TEST_F(ExternalChanges, SameSizeEditWithTheSameModificationTimeIsNoticed) {
+TEST_P(ExternalChanges, SameSizeEditWithTheSameModificationTimeIsNoticed) {
     struct stat before {};
     ASSERT_EQ(::stat(file().c_str(), &before), 0);
     patch(file(), 0, "[dddd]");
@@ -94,7 +97,7 @@ TEST_F(ExternalChanges, SameSizeEditWithTheSameModificationTimeIsNoticed) {
 }
 #endif
 
-TEST_F(ExternalChanges, AnEditRightAfterOurWriteIsNoticed) {
+TEST_P(ExternalChanges, AnEditRightAfterOurWriteIsNoticed) {
     // No pause: the edit may fall in the same second as our write.
     patch(file(), 11, "[eeee]");
     EXPECT_EQ(read("eeee", "k"), "2");
@@ -105,9 +108,9 @@ TEST_F(ExternalChanges, AnEditRightAfterOurWriteIsNoticed) {
     EXPECT_EQ(content(), "[cccc]\nk=5\n[eeee]\nk=7\n[cccc]\nk=3\nj=4\n");
 }
 
-TEST_F(ExternalChanges, OnACoarseClockAnEditInTheTickOfOurWriteIsNoticed) {
-    // File times in 50 ms steps: an edit just after our write gets the very same stamp
-    // unless the writer waited for its tick to pass before trusting the stamp.
+TEST_P(ExternalChanges, OnACoarseClockAnEditInTheTickOfOurWriteIsNoticed) {
+    // File times in 50 ms steps: an edit just after our write gets the very same stamp. Only
+    // a change notice, or a writer that waited for its tick to pass, tells them apart.
     testing::simulateTimestampGranularity(50'000'000);
     ASSERT_TRUE(write("hhhh", "k", "4"));
     patch(file(), 0, "[dddd]");
@@ -119,7 +122,7 @@ TEST_F(ExternalChanges, OnACoarseClockAnEditInTheTickOfOurWriteIsNoticed) {
     EXPECT_EQ(content(), "[dddd]\nk=1\n[jjjj]\nk=6\n[cccc]\nk=3\n[hhhh]\nk=4\n[iiii]\nk=5\n");
 }
 
-TEST_F(ExternalChanges, AnotherWritersAppendIsNoticed) {
+TEST_P(ExternalChanges, AnotherWritersAppendIsNoticed) {
     appendBytes(file(), "[ffff]\nz=1"); // no final line break
     ASSERT_TRUE(write("gggg", "k", "1"));
     ASSERT_TRUE(write("ffff", "y", "2"));
@@ -129,7 +132,7 @@ TEST_F(ExternalChanges, AnotherWritersAppendIsNoticed) {
                          "[gggg]\nk=1\nm=3\n; trailing note\n");
 }
 
-TEST_F(ExternalChanges, AReplacedOrTruncatedFileIsNoticed) {
+TEST_P(ExternalChanges, AReplacedOrTruncatedFileIsNoticed) {
     const std::string other = "[xxxx]\nk=8\n[yyyy]\nk=9\n[zzzz]\nk=0\n";
     ASSERT_EQ(other.size(), content().size());
     setContent(other, "other.ini");
@@ -143,9 +146,39 @@ TEST_F(ExternalChanges, AReplacedOrTruncatedFileIsNoticed) {
     EXPECT_EQ(content(), "[xxxx]\nk=8\nq=1\n");
 }
 
+std::string watchingName(const ::testing::TestParamInfo<bool>& info) {
+    return info.param ? "Watched" : "SettledStamps";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cache, ExternalChanges, ::testing::Bool(), watchingName);
+
+#ifdef __linux__
+// A forked child shares its parent's open descriptors: reading change notices there would
+// take them from the parent, which would then trust an index of a changed file.
+TEST_F(IndexCache, AForkedChildLeavesItsParentsNoticesAlone) {
+    testing::setIndexThreshold(0);
+    testing::simulateTimestampGranularity(1'000'000'000); // stamps cannot tell; notices can
+    setContent("[aaaa]\nk=1\n");
+    ASSERT_TRUE(write("bbbb", "k", "2")); // indexed and watched
+    patch(file(), 1, "x");                // [xaaa]: a notice waits for the parent
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(readString("bbbb", "k", "", 64, file()) == "2" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(read("xaaa", "k"), "1");
+    EXPECT_EQ(read("aaaa", "k", "gone"), "gone");
+}
+#endif
+
 // Runs the same random history on a file with an index and on one without: any answer the
 // index gives must be the one a fresh parse gives.
-TEST_F(IndexCache, AnswersAlwaysMatchAFreshParse) {
+class FreshParse : public ProfileTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FreshParse, IndexedAnswersAlwaysMatchIt) {
+    testing::setChangeWatching(GetParam());
     const char* sections[] = {"a", "B", "c", "[x", "d d", ""};
     const char* keys[] = {"k", "K", "x2", ";c", "\nk", ""};
     const char* values[] = {"v",  "",  " sp ", "\"q\"", "l1\nl2", "v\r\n[c]\r\nk=i", "x\r",
@@ -204,6 +237,8 @@ TEST_F(IndexCache, AnswersAlwaysMatchAFreshParse) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Cache, FreshParse, ::testing::Bool(), watchingName);
 
 TEST(NameHashSet, FindsEveryInsertedHashAcrossMerges) {
     std::mt19937_64 random(3);

@@ -80,6 +80,7 @@ protected:
     static void resetSeams() {
         testing::injectIoFailure(0);
         testing::simulateTimestampGranularity(0);
+        testing::setChangeWatching(true);
         testing::resetIndexThreshold();
         testing::clearIndexCache();
         testing::resetIoCounters();
