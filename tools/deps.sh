@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xclip xdotool trayer x11-utils procps
+    desktop-file-utils libglib2.0-bin
 )
 packages+=("$@")
 
