@@ -58,8 +58,14 @@ QString desktopSession() {
 }
 
 QString channelFolder() {
+#ifdef Q_OS_WIN
+    // Windows has no runtime folder (Qt would name the user's profile folder itself): the
+    // user's own temporary folder holds the lock.
+    QString folder = QDir::tempPath();
+#else
     // Private to the user on Linux (XDG_RUNTIME_DIR, or a 0700 folder Qt makes).
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+#endif
     if (folder.isEmpty()) {
         folder = QDir::tempPath();
     }
