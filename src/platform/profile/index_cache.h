@@ -46,7 +46,8 @@ public:
     bool startWatching(const std::filesystem::path& path, const io::FileStamp& identity,
                        io::FileStamp& named);
     // Whether a change to the watched file was reported since startWatching(); false for a
-    // file that is not watched.
+    // file that is not watched. Ask only about a file whose index came from take() or was
+    // built after startWatching(): the number of a deleted file may name a new one.
     bool changed(const io::FileStamp& identity);
 
     std::uint64_t threshold();

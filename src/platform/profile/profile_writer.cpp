@@ -141,7 +141,7 @@ Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
     if (!file.stamp(now)) {
         return Outcome::Failed;
     }
-    if (now != before || cache.changed(before)) {
+    if (now != before || (planned.index && cache.changed(before))) {
         return Outcome::Retry; // someone else wrote meanwhile: plan again on their content
     }
     file.close(); // Windows cannot replace an open file
