@@ -11,6 +11,7 @@
 #include "settings/settings_paths.h"
 
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -21,6 +22,8 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace ziq {
 
@@ -64,6 +67,24 @@ std::string hitAndRunNotice(const std::string& programDir) {
            "run the command: \"ZIQ2.exe 99\"";
 }
 
+// The layout was drawn for a narrow 8-point font; a wider desktop font would cut captions.
+// Controls keep their designed places and grow to their text, and whatever holds them grows
+// around them, so the window still matches its design where the font is narrow.
+QSize grownToFit(QWidget& container) {
+    const int margin = twipsToPixels(120);
+    QSize needed = container.size();
+    for (QWidget* child : container.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (auto* frame = qobject_cast<QGroupBox*>(child)) {
+            frame->resize(grownToFit(*frame));
+        } else if (qobject_cast<QAbstractButton*>(child) != nullptr) {
+            child->resize(std::max(child->width(), child->sizeHint().width()), child->height());
+        }
+        needed = needed.expandedTo(
+            QSize(child->geometry().right() + margin, child->geometry().bottom() + 1));
+    }
+    return needed;
+}
+
 void bringForward(QWidget& window) {
     window.show();
     window.raise();
@@ -78,12 +99,13 @@ OptionsWindow::OptionsWindow(Program& program, QWidget* parent)
     setWindowTitle(QStringLiteral("ZIQ Options"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ziq.png")));
     setFixedSize(twipsToPixels(6390), twipsToPixels(8115));
+    buildControls();
+    fitCaptions();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = rect();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    buildControls();
     setStartToolTips();
     setTabOrder();
     connectHandlers();
@@ -162,6 +184,16 @@ void OptionsWindow::buildControls() {
     // Esc cancels wherever the focus is.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, Command3, &QPushButton::click);
+}
+
+void OptionsWindow::fitCaptions() {
+    const QSize needed = grownToFit(*this);
+    // The frames share one width, as designed.
+    const int frameWidth = std::max({Frame1->width(), Frame2->width(), Frame3->width()});
+    for (QGroupBox* frame : {Frame1, Frame2, Frame3}) {
+        frame->resize(frameWidth, frame->height());
+    }
+    setFixedSize(needed.expandedTo(QSize(frameWidth + twipsToPixels(135), 0)));
 }
 
 void OptionsWindow::setStartToolTips() {

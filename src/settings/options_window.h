@@ -59,6 +59,7 @@ private:
     enum class LogFolder { Clipboard, Links };
 
     void buildControls();
+    void fitCaptions();
     void setStartToolTips();
     void setTabOrder();
     void connectHandlers();
