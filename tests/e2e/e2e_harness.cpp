@@ -74,11 +74,11 @@ std::optional<QString> waitForWindow(const QString& titleRegex, std::chrono::mil
 void pressKey(const QString& window, const QString& key) {
     run(QStringLiteral("xdotool"),
         {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    // WORKAROUND: with --window, xdotool dies of a BadWindow error when the key closes the
-    // window before the release goes out; the key then stays down and auto-repeats into the
-    // next window that takes the focus (a later message box closes by itself). Type into the
-    // focus instead and make sure the key is up again.
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--window"), window, key});
+    // WORKAROUND: when the key closes the focused window, xdotool dies of a BadWindow error
+    // before it releases the key; the key then stays down and auto-repeats into the next
+    // window that takes the focus (a later message box closes by itself). Release it.
     run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), key});
 }
 
