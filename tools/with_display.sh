@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command inside a private X server (Xvfb) with a tray host (trayer), then stops both.
-# The command starts only once the tray host has its panel up,
-# so a program started first thing docks its icon at once.
+# The command starts only once the tray host has its panel up, so a program started
+# first thing docks its icon at once.
 set -euo pipefail
 
 fifo=$(mktemp -u)

@@ -32,7 +32,10 @@ Form1::Form1(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     buildMenu();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The channel outlives this window; a late request must not reach it.
+    program_.instance.setComeForwardHandler({});
+}
 
 void Form1::buildMenu() {
     mnuBar = new QMenu(QStringLiteral("PopupMenu"), this);

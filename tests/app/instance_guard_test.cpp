@@ -74,6 +74,9 @@ TEST(InstanceGuard, ARunningCopyAnswersToItsTitleAndComesForward) {
     text.hide();
     EXPECT_TRUE(tp.instance.handler("ZIQ2"));
     EXPECT_FALSE(text.isVisible());
+    // Once the program is gone a late request finds nobody to answer it.
+    tp.program.reset();
+    EXPECT_FALSE(tp.instance.handler);
 }
 
 TEST(InstanceGuard, CheckPrevInstanceSearchesByTheTitleItStartedWith) {
