@@ -1,4 +1,3 @@
-#include "app/check_prev_instance.h"
 #include "app/form1.h"
 #include "capture/to_text_window.h"
 #include "support/test_program.h"
@@ -77,19 +76,6 @@ TEST(InstanceGuard, ARunningCopyAnswersToItsTitleAndComesForward) {
     // Once the program is gone a late request finds nobody to answer it.
     tp.program.reset();
     EXPECT_FALSE(tp.instance.handler);
-}
-
-TEST(InstanceGuard, CheckPrevInstanceSearchesByTheTitleItStartedWith) {
-    TestProgram tp;
-    tp.program->appTitle = "renamed";
-    tp.instance.otherTitle = "renamed";
-    EXPECT_EQ(CheckPrevInstance(*tp.program), InstanceVerdict::EndThisCopy);
-    EXPECT_EQ(tp.instance.searchedTitles, std::vector<std::string>{"renamed"});
-    EXPECT_EQ(tp.program->appTitle, "unwanted instance");
-    // Asked again (a third copy in the same state) it searches by the new title.
-    tp.instance.otherTitle = "renamed";
-    EXPECT_EQ(CheckPrevInstance(*tp.program), InstanceVerdict::KeepRunning);
-    EXPECT_EQ(tp.instance.searchedTitles.back(), "unwanted instance");
 }
 
 } // namespace
