@@ -51,27 +51,29 @@ void ClipboardPoller::setOnOffCaption(const QString& caption) {
 
 void ClipboardPoller::captureNewText() {
     Clipboard& clipboard = program_.clipboard;
+    const std::optional<std::uint64_t> changes = clipboard.changeCount();
+    if (changes && lastLook_ && lastLook_->clipboardChanges == *changes &&
+        lastLook_->textRevision == window_.textRevision()) {
+        return; // a megabyte text owned by another program costs nothing to leave alone
+    }
+    lastLook_.reset();
     // What a password manager marks as secret is not ours to read, keep or rewrite.
     if (clipboard.isSecret()) {
+        lookedAt(changes);
         return;
     }
+    // One read serves every step of the tick. Reading again would bring the same text, unless
+    // another program changed the clipboard in between, which it may just as well do after.
     const auto current = clipboard.readText();
-    if (!current || *current == window_.text()) {
-        return;
+    if (!current) {
+        return; // looked at again next tick
     }
-    const auto again = clipboard.readText();
-    if (!again || again->isEmpty()) {
-        return;
-    }
-    if (!clipboard.hasText()) {
-        return;
-    }
-    const auto captured = clipboard.readText();
-    if (!captured || captured->isEmpty()) {
+    if (*current == window_.text() || current->isEmpty() || !clipboard.hasText()) {
+        lookedAt(changes);
         return; // nothing captured: the clipboard stays as the user left it
     }
-    window_.setText(*captured); // writes the clipboard log, perhaps behind a modal box
-    replaceWithPlainText(*captured);
+    window_.setText(*current); // writes the clipboard log, perhaps behind a modal box
+    replaceWithPlainText(*current, changes);
     if (guardedEquals(program_.settings.beepOn, 1)) {
         program_.desktop.beep();
     }
@@ -80,16 +82,29 @@ void ClipboardPoller::captureNewText() {
     }
 }
 
-void ClipboardPoller::replaceWithPlainText(const QString& captured) {
+void ClipboardPoller::replaceWithPlainText(const QString& captured,
+                                           std::optional<std::uint64_t> changesAtRead) {
     Clipboard& clipboard = program_.clipboard;
     // A box may have held the tick while the user copied something else; that new content
-    // must survive (the next tick captures it).
-    const auto now = clipboard.readText();
-    if (!now || *now != captured) {
-        return;
+    // must survive (the next tick captures it). Where no change is reported, a read tells.
+    const std::optional<std::uint64_t> changesNow = clipboard.changeCount();
+    if (!changesNow || changesNow != changesAtRead) {
+        const auto now = clipboard.readText();
+        if (!now || *now != captured) {
+            return;
+        }
     }
     clipboard.clear();
     clipboard.writeText(captured);
+    lookedAt(clipboard.changeCount()); // our own clear and write are no news
+}
+
+void ClipboardPoller::lookedAt(std::optional<std::uint64_t> changes) {
+    if (changes) {
+        lastLook_ = Look{*changes, window_.textRevision()};
+    } else {
+        lastLook_.reset();
+    }
 }
 
 void ClipboardPoller::endProgram() {

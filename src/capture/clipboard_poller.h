@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 namespace ziq {
 
@@ -23,12 +25,23 @@ public:
 private:
     void setOnOffCaption(const QString& caption);
     void captureNewText();
-    void replaceWithPlainText(const QString& captured);
+    void replaceWithPlainText(const QString& captured, std::optional<std::uint64_t> changesAtRead);
     void endProgram();
     void applyFrequency();
+    // Remembers that the clipboard, at `changes`, and Text1 as it is now led to this tick's
+    // outcome.
+    void lookedAt(std::optional<std::uint64_t> changes);
+
+    // Until the clipboard reports a change or Text1 changes, a read would bring the same text
+    // to the same Text1, and so the same outcome: nothing captured.
+    struct Look {
+        std::uint64_t clipboardChanges = 0;
+        std::uint64_t textRevision = 0;
+    };
 
     Program& program_;
     ToTextWindow& window_;
+    std::optional<Look> lastLook_;
     bool ticking_ = false;
     bool endedProgram_ = false;
 };

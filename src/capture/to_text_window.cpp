@@ -106,6 +106,7 @@ void ToTextWindow::setText(const QString& text) {
         return;
     }
     text_ = text;
+    ++textRevision_;
     display(text);
     text1Change();
 }
@@ -133,6 +134,7 @@ void ToTextWindow::text1Edited() {
     }
     shown_ = typed;
     text_ = std::move(typed);
+    ++textRevision_;
     text1Change();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 #include <memory>
 
 class QPlainTextEdit;
@@ -29,6 +30,8 @@ public:
     // Assigns Text1's text. Only a different text runs the change handler (the clipboard
     // text log), inside this call.
     void setText(const QString& text);
+    // Moves on at every change of Text1's text, assigned or typed.
+    std::uint64_t textRevision() const { return textRevision_; }
     // One tick of the clipboard poller; Timer1 calls it.
     void tick();
     ClipboardPoller& poller();
@@ -57,6 +60,7 @@ private:
     Program& program_;
     QString text_;
     QString shown_; // what Text1 displays, to tell the user's edits from our own assignments
+    std::uint64_t textRevision_ = 0;
     bool changeHandlerRunning_ = false;
     std::unique_ptr<ClipboardPoller> poller_;
 };

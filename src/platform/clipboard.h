@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 namespace ziq {
@@ -16,6 +17,9 @@ public:
     virtual bool isSecret() = 0;
     virtual bool clear() = 0;
     virtual bool writeText(const QString& text) = 0;
+    // A count that moves on whenever the content may have changed, by this program or another;
+    // nullopt where the system does not say (then only a read tells).
+    virtual std::optional<std::uint64_t> changeCount() = 0;
 };
 
 } // namespace ziq

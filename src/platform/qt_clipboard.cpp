@@ -45,6 +45,7 @@ QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
                          [this](QClipboard::Mode mode) {
                              if (mode == QClipboard::Clipboard) {
                                  guard_.contentChanged();
+                                 ++changes_;
                              }
                          });
     }
@@ -123,6 +124,16 @@ bool QtClipboard::writeText(const QString& text) {
     }
     clipboard->setText(text, QClipboard::Clipboard);
     return true;
+}
+
+std::optional<std::uint64_t> QtClipboard::changeCount() {
+    // X11 (through XFixes) and Windows report every change of owner or content, ours
+    // included; elsewhere another program's change may go unreported.
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("xcb") && platform != QLatin1String("windows")) {
+        return std::nullopt;
+    }
+    return changes_;
 }
 
 bool QtClipboard::keepTextAfterExit() {

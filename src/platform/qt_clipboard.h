@@ -23,6 +23,7 @@ public:
     bool isSecret() override;
     bool clear() override;
     bool writeText(const QString& text) override;
+    std::optional<std::uint64_t> changeCount() override;
 
     // On X11 the clipboard's content lives in its owner. When the plain text on it is ours,
     // hand it to a small keeper process that serves it on after this program has ended.
@@ -33,6 +34,7 @@ private:
     std::optional<QString> readAnyText();
 
     ClipboardReadGuard guard_;
+    std::uint64_t changes_ = 0;
     std::unique_ptr<QObject> context_; // ends the clipboard connection with this object
 };
 

@@ -30,13 +30,29 @@ public:
     bool isSecret() override { return secret; }
     bool clear() override {
         ++clears;
+        ++changes;
         text.clear();
         return true;
     }
     bool writeText(const QString& newText) override {
         writes.push_back(newText);
+        ++changes;
         text = newText;
         return true;
+    }
+    // Like the real one, a new text always counts as a change; so do our own clear and write.
+    std::optional<std::uint64_t> changeCount() override {
+        if (!reportsChanges) {
+            return std::nullopt;
+        }
+        if (text != countedText_ || secret != countedSecret_ ||
+            hasTextOverride != countedHasText_) {
+            countedText_ = text;
+            countedSecret_ = secret;
+            countedHasText_ = hasTextOverride;
+            ++changes;
+        }
+        return changes;
     }
 
     QString text;
@@ -46,9 +62,18 @@ public:
     // Runs at the start of every read (counted in `reads`), e.g. to let another program
     // change the clipboard, or fail one read, between two reads of one tick.
     std::function<void()> beforeRead;
+    // False: the system does not say when the clipboard changes.
+    bool reportsChanges = true;
+    // Bump it for a change that keeps the text, e.g. another program offering it again.
+    std::uint64_t changes = 0;
     int reads = 0;
     int clears = 0;
     QStringList writes;
+
+private:
+    QString countedText_;
+    bool countedSecret_ = false;
+    std::optional<bool> countedHasText_;
 };
 
 class FakeClock final : public Clock {
