@@ -1,5 +1,7 @@
 #include "platform/profile/line_scanner.h"
 
+#include <algorithm>
+
 namespace ziq::profile {
 
 std::string_view lineBreakText(LineBreak lineBreak) {
@@ -35,7 +37,37 @@ bool LineScanner::deliver(std::string_view text, LineBreak lineBreak, LineSink& 
     return more;
 }
 
+namespace {
+
+// Finds line breaks with one memchr per CR and per LF, each position kept until passed:
+// searching for either byte at every position costs a call per byte, and searching the text
+// anew for a CR it does not hold would read it to its end again for every line.
+class BreakFinder {
+public:
+    explicit BreakFinder(std::string_view bytes)
+        : bytes_(bytes), cr_(bytes.find('\r')), lf_(bytes.find('\n')) {}
+
+    // The first CR or LF at or after `from`, or npos.
+    std::size_t next(std::size_t from) {
+        if (cr_ < from) {
+            cr_ = bytes_.find('\r', from);
+        }
+        if (lf_ < from) {
+            lf_ = bytes_.find('\n', from);
+        }
+        return std::min(cr_, lf_);
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t cr_;
+    std::size_t lf_;
+};
+
+} // namespace
+
 bool LineScanner::feed(std::string_view bytes, LineSink& sink) {
+    BreakFinder breaks(bytes);
     std::size_t pos = 0;
     if (pendingCr_ && !bytes.empty()) {
         const bool crlf = bytes.front() == '\n';
@@ -46,7 +78,7 @@ bool LineScanner::feed(std::string_view bytes, LineSink& sink) {
         }
     }
     while (pos < bytes.size()) {
-        const std::size_t stop = bytes.find_first_of("\r\n", pos);
+        const std::size_t stop = breaks.next(pos);
         if (!lineOpen_) {
             lineOpen_ = true;
             lineStart_ = offset_ + pos;
