@@ -24,6 +24,7 @@ protected:
         s.linkAutoSave = "1";
         s.linkSaveType = "1";
         s.linkSavedFilePath = tp.dir() + "/";
+        s.autoSave = "0"; // the clipboard log is not what these tests look at
         tp.program->frmToText = std::make_unique<ToTextWindow>(*tp.program);
         tp.program->frmLinkCatcher = std::make_unique<LinkCatcherWindow>(*tp.program);
     }
