@@ -27,7 +27,11 @@ std::string newSectionText(std::string_view section, std::string_view key, std::
     text += section;
     text += ']';
     text += lineBreak;
-    text += newEntryText(key, value, lineBreak, false);
+    // Written out here, not through newEntryText: a large value is copied once, not twice.
+    text += key;
+    text += '=';
+    text += value;
+    text += lineBreak;
     return text;
 }
 
