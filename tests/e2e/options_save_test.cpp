@@ -19,13 +19,13 @@ void xdotool(const QStringList& arguments) {
     run(QStringLiteral("xdotool"), arguments);
 }
 
-// The window's width in pixels: the options window is 6390 twips wide, so this gives the
-// scale at which the program laid it out.
-int windowWidth(const QString& window) {
+// The window's height in pixels: the options window is 8115 twips high (its width may grow
+// with the font), so this gives the scale at which the program laid it out.
+int windowHeight(const QString& window) {
     const Run got = run(QStringLiteral("xdotool"),
                         {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
     const auto match =
-        QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(QString::fromUtf8(got.output));
+        QRegularExpression(QStringLiteral("HEIGHT=(\\d+)")).match(QString::fromUtf8(got.output));
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
@@ -65,9 +65,9 @@ TEST(Options, FrequencyChosenFromTheTrayIsSavedAndTheProgramRunsOn) {
     const auto options = waitForWindow(QStringLiteral("^ZIQ Options$"));
     ASSERT_TRUE(options.has_value()) << "the options window did not open";
 
-    const int width = windowWidth(*options);
-    ASSERT_GT(width, 0);
-    const double scale = width / 6390.0;
+    const int height = windowHeight(*options);
+    ASSERT_GT(height, 0);
+    const double scale = height / 8115.0;
     clickTwips(*options, scale, 0 + 2280, 720 + 360, 1215, 495); // Option3 "3 Medium" in Frame1
     clickTwips(*options, scale, 4800, 7440, 1335, 495);          // Command2 "&Save Changes"
 
