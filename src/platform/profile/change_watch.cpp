@@ -39,7 +39,10 @@ bool ChangeWatch::open() {
         return true;
     }
     // A forked child got the parent's descriptor: reading it would steal the parent's notices.
-    handle_ = -1;
+    // Closing the child's copy leaves the parent's open.
+    if (handle_ >= 0) {
+        ::close(handle_);
+    }
     handle_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     owner_ = ::getpid();
     return handle_ >= 0;
