@@ -49,7 +49,7 @@ bool ChangeWatch::open() {
 }
 
 void ChangeWatch::close() {
-    if (handle_ >= 0 && owner_ == ::getpid()) {
+    if (handle_ >= 0) {
         ::close(handle_);
     }
     handle_ = -1;
@@ -67,6 +67,7 @@ int ChangeWatch::add(const std::filesystem::path& path) {
 }
 
 void ChangeWatch::remove(int id) {
+    // In a forked child the descriptor still reaches the parent's watches.
     if (id >= 0 && handle_ >= 0 && owner_ == ::getpid()) {
         ::inotify_rm_watch(handle_, id);
     }
