@@ -13,7 +13,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIQ_WERROR
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    LSAN_OPTIONS=suppressions="$PWD/tools/lsan.supp":print_suppressions=0 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs" -E '^test_e2e'
 
 # See fuzz/README.md for a longer run.
