@@ -72,7 +72,7 @@ std::optional<QString> openOptions(const QString& icon, qint64 pid) {
 
 // Changes several settings in the open window and returns what saving should then write.
 Values change(const QString& window, const Values& current, std::mt19937& random) {
-    const double scale = windowWidth(window) / 6390.0;
+    const double scale = windowHeight(window) / 8115.0;
     Values wanted = current;
     click(window, scale, kCheck2);
     wanted["ZIQ/BEEPON"] = flipped(current.at("ZIQ/BEEPON"));

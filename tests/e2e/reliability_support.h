@@ -128,11 +128,12 @@ inline void xdotool(const QStringList& arguments) {
     run(QStringLiteral("xdotool"), arguments);
 }
 
-inline int windowWidth(const QString& window) {
+// The options window is 8115 twips high; its width may grow with the font.
+inline int windowHeight(const QString& window) {
     const Run got = run(QStringLiteral("xdotool"),
                         {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
     const auto match =
-        QRegularExpression(QStringLiteral("WIDTH=(\\d+)")).match(QString::fromUtf8(got.output));
+        QRegularExpression(QStringLiteral("HEIGHT=(\\d+)")).match(QString::fromUtf8(got.output));
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
