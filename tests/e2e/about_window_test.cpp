@@ -14,11 +14,12 @@ QPoint aboutItemOf(const QRect& menu) {
     return {menu.x() + menu.width() / 2, menu.y() + menu.height() * 11 / 16};
 }
 
-class AboutWindow : public testing::Test {
+class AboutWindow : public RealProgramTest {
 protected:
     void SetUp() override {
-        if (!haveDisplay()) {
-            GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
+        RealProgramTest::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         ASSERT_TRUE(tools.isValid());
         program.writeSettings({{"ZIQ/ON", "0"}});
@@ -30,12 +31,6 @@ protected:
         const auto found = waitForTrayIcon(program.pid());
         ASSERT_TRUE(found.has_value()) << "no tray icon";
         icon = *found;
-    }
-    void TearDown() override {
-        if (program.running()) {
-            program.terminate();
-            EXPECT_TRUE(program.waitForExit());
-        }
     }
 
     std::optional<QString> openAbout() {
@@ -63,7 +58,6 @@ protected:
     }
 
     QTemporaryDir tools;
-    RealProgram program;
     QString icon;
 };
 

@@ -20,21 +20,7 @@ std::vector<std::string> loggedTexts(const RealProgram& program) {
     return texts;
 }
 
-class CaptureWhenChanged : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!haveDisplay()) {
-            GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
-        }
-    }
-    void TearDown() override {
-        if (program.running()) {
-            program.terminate();
-            EXPECT_TRUE(program.waitForExit());
-        }
-    }
-    RealProgram program;
-};
+class CaptureWhenChanged : public RealProgramTest {};
 
 TEST_F(CaptureWhenChanged, TypingInTheTextWindowIsUndoneByTheClipboardAtTheNextTick) {
     // Ticks 5 s apart, so the typed entry is seen before the next tick undoes it.

@@ -199,6 +199,19 @@ QByteArray RealProgram::errors() {
     return process_.readAllStandardError();
 }
 
+void RealProgramTest::SetUp() {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
+    }
+}
+
+void RealProgramTest::TearDown() {
+    if (program.running()) {
+        program.terminate();
+        EXPECT_TRUE(program.waitForExit());
+    }
+}
+
 std::string readFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <gtest/gtest.h>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -66,6 +67,15 @@ public:
 private:
     std::filesystem::path dir_;
     QProcess process_;
+};
+
+// A test that drives one real program: skipped without an X server, and the program is
+// ended with the test.
+class RealProgramTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    RealProgram program;
 };
 
 std::string readFile(const std::filesystem::path& file);

@@ -24,21 +24,7 @@ fs::path linkLogIn(const fs::path& dir, const QRegularExpression& name) {
     return {};
 }
 
-class LinksEndToEnd : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!haveDisplay()) {
-            GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
-        }
-    }
-    void TearDown() override {
-        if (program.running()) {
-            program.terminate();
-            EXPECT_TRUE(program.waitForExit());
-        }
-    }
-    RealProgram program;
-};
+class LinksEndToEnd : public RealProgramTest {};
 
 TEST_F(LinksEndToEnd, ACopiedLinkIsLoggedAndAPlainSentenceIsNot) {
     program.writeSettings({{"ZIQ/BEEPON", "0"},

@@ -6,11 +6,12 @@
 namespace ziq::e2e {
 namespace {
 
-class TrayMenu : public testing::Test {
+class TrayMenu : public RealProgramTest {
 protected:
     void SetUp() override {
-        if (!haveDisplay()) {
-            GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
+        RealProgramTest::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         program.writeSettings({{"ZIQ/ON", "0"}});
         settings = readFile(program.file("ziq2.ini"));
@@ -19,14 +20,7 @@ protected:
         ASSERT_TRUE(found.has_value()) << "no tray icon";
         icon = *found;
     }
-    void TearDown() override {
-        if (program.running()) {
-            program.terminate();
-            EXPECT_TRUE(program.waitForExit());
-        }
-    }
 
-    RealProgram program;
     std::string settings;
     QString icon;
 };
