@@ -338,7 +338,7 @@ TEST_P(ClipboardPollerTest, TypingInText1IsUndoneByTheClipboardAtTheNextTick) {
 
 TEST_P(ClipboardPollerTest, AnEditOfTheLogByAnotherProgramBetweenTwoCapturesIsKept) {
     // Coarse file times: the edit keeps the log's size and time stamp, so only a change notice
-    // (or a wait for the stamp to settle) tells the writer that its index is stale.
+    // (or keeping no index) tells the writer that what it knew is stale.
     profile::testing::simulateTimestampGranularity(1'000'000'000);
     program().settings.saveType = "1";
     copy(QString(20000, QLatin1Char('b'))); // large enough for the log to be indexed

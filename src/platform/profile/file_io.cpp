@@ -1,9 +1,7 @@
 #include "platform/profile/file_io.h"
 
 #include <algorithm>
-#include <chrono>
 #include <system_error>
-#include <thread>
 
 #include "platform/profile/profile_test_hooks.h"
 
@@ -63,47 +61,7 @@ std::int64_t coarsened(std::int64_t ns) {
     return step > 0 ? ns - ns % step : ns;
 }
 
-// How far file times may trail the clock: file systems stamp from a coarse kernel clock
-// (one tick behind at most), plus a margin.
-std::int64_t clockTickNs() {
-#if defined(__linux__)
-    timespec resolution{};
-    if (clock_getres(CLOCK_REALTIME_COARSE, &resolution) == 0) {
-        return resolution.tv_sec * kNsPerSecond + resolution.tv_nsec + 1'000'000;
-    }
-    return 20'000'000;
-#elif defined(_WIN32)
-    return 50'000'000; // NTFS times follow the system tick and may be written lazily
-#else
-    return 20'000'000;
-#endif
-}
-
-// A change made this long after a file's times is sure to change them.
-std::int64_t granularityNs(const FileStamp& stamp) {
-    if (hooks().coarseNs > 0) {
-        return hooks().coarseNs + clockTickNs();
-    }
-    // Whole-second times on both counts mean a coarse file system (FAT keeps 2 s).
-    if (stamp.modifiedNs % kNsPerSecond == 0 && stamp.changedNs % kNsPerSecond == 0) {
-        return 2 * kNsPerSecond + clockTickNs();
-    }
-    return clockTickNs();
-}
-
 } // namespace
-
-bool stampSettled(const FileStamp& stamp) {
-    const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                 std::chrono::system_clock::now().time_since_epoch())
-                                 .count();
-    const std::int64_t latest = std::max(stamp.modifiedNs, stamp.changedNs);
-    return now - latest > granularityNs(stamp);
-}
-
-void pauseBriefly() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
 
 std::filesystem::path resolveLinks(const std::filesystem::path& path) {
     std::error_code error;
@@ -288,6 +246,10 @@ bool File::truncate(std::uint64_t size) {
 
 bool File::sync() {
     return allowCall() && _commit(handle_) == 0;
+}
+
+bool File::flushData() {
+    return sync(); // FlushFileBuffers: Windows has no cheaper kind
 }
 
 bool File::takePermissions(const FileStamp&) {
@@ -498,6 +460,14 @@ bool File::truncate(std::uint64_t size) {
 
 bool File::sync() {
     return allowCall() && ::fsync(handle_) == 0;
+}
+
+bool File::flushData() {
+#if defined(__APPLE__)
+    return allowCall() && ::fsync(handle_) == 0;
+#else
+    return allowCall() && ::fdatasync(handle_) == 0;
+#endif
 }
 
 bool File::takePermissions(const FileStamp& from) {

@@ -9,8 +9,9 @@
 // the platform differences live in file_io.cpp and every call passes the test seams.
 namespace ziq::profile::io {
 
-// Identity and state of a file. Equal stamps mean the same file, unchanged, provided the
-// stamp was settled when it was taken (see stampSettled).
+// Identity and state of a file. Different stamps mean a different or changed file; equal ones
+// do not prove the contrary, since a change within one tick of the file system's clock may
+// leave the times as they were.
 struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
@@ -52,6 +53,9 @@ public:
     bool writeAt(std::uint64_t offset, std::string_view bytes);
     bool truncate(std::uint64_t size);
     bool sync();
+    // Makes the written bytes durable (fdatasync): cheaper than sync(), which also flushes
+    // times that do not matter after a power cut.
+    bool flushData();
     // The permission bits (and, where allowed, the owner) of the file `from` describes.
     bool takePermissions(const FileStamp& from);
     bool close();
@@ -73,10 +77,5 @@ void syncFolder(const std::filesystem::path& folder);
 bool folderWritable(const std::filesystem::path& folder);
 // The file a symbolic link leads to, so a rewrite replaces the file, not the link.
 std::filesystem::path resolveLinks(const std::filesystem::path& path);
-
-// True when the clock has moved past the stamp's times by more than the file system's
-// timestamp granularity: any later change must then show in the stamp.
-bool stampSettled(const FileStamp& stamp);
-void pauseBriefly();
 
 } // namespace ziq::profile::io

@@ -1,7 +1,6 @@
 #include "platform/profile/index_cache.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "platform/profile/profile_test_hooks.h"
 
@@ -9,7 +8,6 @@ namespace ziq::profile {
 
 namespace {
 constexpr std::size_t kMaxEntries = 4;
-constexpr auto kSettleLimit = std::chrono::milliseconds(200);
 } // namespace
 
 IndexCache::~IndexCache() = default;
@@ -59,11 +57,9 @@ std::optional<ProfileIndex> IndexCache::take(const io::FileStamp& stamp) {
         return std::nullopt;
     }
     std::optional<ProfileIndex> index;
-    bool current = entry->stamp == stamp && entry->index.size == stamp.size;
-    if (current && watching()) {
-        const Watched* file = watched(stamp);
-        current = file != nullptr && file->id >= 0 && !file->changed;
-    }
+    const Watched* file = watched(stamp);
+    const bool current = entry->stamp == stamp && entry->index.size == stamp.size &&
+                         file != nullptr && file->id >= 0 && !file->changed;
     if (current) {
         index = std::move(entry->index);
     }
@@ -73,15 +69,13 @@ std::optional<ProfileIndex> IndexCache::take(const io::FileStamp& stamp) {
 
 void IndexCache::store(const io::FileStamp& stamp, ProfileIndex index) {
     forget(stamp);
-    if (stamp.size < threshold() || index.size != stamp.size) {
+    if (stamp.size < threshold() || index.size != stamp.size || !watching()) {
         return;
     }
-    if (watching()) {
-        collectNotices();
-        const Watched* file = watched(stamp);
-        if (file == nullptr || file->id < 0 || file->changed) {
-            return;
-        }
+    collectNotices();
+    const Watched* file = watched(stamp);
+    if (file == nullptr || file->id < 0 || file->changed) {
+        return;
     }
     if (entries_.size() >= kMaxEntries) {
         entries_.erase(
@@ -103,14 +97,14 @@ void IndexCache::clear() {
     watched_.clear();
 }
 
-bool IndexCache::startWatching(const std::filesystem::path& path, const io::FileStamp& identity,
-                               io::FileStamp& named) {
+bool IndexCache::startWatching(const std::filesystem::path& path, const io::FileStamp& identity) {
     // What was reported so far happened before this call; it must not count against it.
     collectNotices();
     const int id = watch_.add(path);
     if (id < 0) {
         return false;
     }
+    io::FileStamp named;
     if (!io::stampOf(path, named) || !named.sameFile(identity)) {
         return false; // replaced meanwhile; the watch, if it is not ours, goes with the next prune
     }
@@ -130,67 +124,23 @@ bool IndexCache::changed(const io::FileStamp& identity) {
     return file != nullptr && file->changed;
 }
 
-std::uint64_t IndexCache::threshold() {
-    if (threshold_) {
-        return *threshold_;
+bool IndexCache::acceptOwnWrite(const io::FileStamp& identity) {
+    collectNotices();
+    Watched* file = watched(identity);
+    if (file == nullptr || file->id < 0) {
+        return false;
     }
-    return watching() ? kWatchedThreshold : kSettledThreshold;
-}
-
-bool settleStamp(io::File& file, io::FileStamp& stamp) {
-    const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
-    while (!io::stampSettled(stamp)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        io::pauseBriefly();
-        if (!file.stamp(stamp)) {
-            return false;
-        }
-    }
+    file->changed = false;
     return true;
 }
 
-bool readyToIndex(IndexCache& cache, io::File& file, const std::filesystem::path& path,
-                  io::FileStamp& stamp) {
-    if (cache.watching()) {
-        io::FileStamp named;
-        return cache.startWatching(path, stamp, named);
-    }
-    return settleStamp(file, stamp);
+std::uint64_t IndexCache::threshold() const {
+    return threshold_ ? *threshold_ : kDefaultThreshold;
 }
 
-void keepIndexOfOwnWrite(IndexCache& cache, const std::filesystem::path& path,
-                         const io::FileStamp& identity, ProfileIndex index) {
-    if (index.size < cache.threshold()) {
-        return;
-    }
-    if (cache.watching()) {
-        // Watching afresh accepts the notices of our own write; a file we just created or
-        // replaced gets its first watch.
-        io::FileStamp now;
-        if (cache.startWatching(path, identity, now) && now.size == index.size) {
-            cache.store(now, std::move(index));
-        }
-        return;
-    }
-    // Our write stamped the file with the current clock tick; a change later in that same
-    // tick would not show. Once the tick is over, every change does.
-    const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
-    while (true) {
-        io::FileStamp now;
-        if (!io::stampOf(path, now) || !now.sameFile(identity) || now.size != index.size) {
-            return;
-        }
-        if (io::stampSettled(now)) {
-            cache.store(now, std::move(index));
-            return;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            return;
-        }
-        io::pauseBriefly();
-    }
+bool readyToIndex(IndexCache& cache, const std::filesystem::path& path,
+                  const io::FileStamp& stamp) {
+    return stamp.size >= cache.threshold() && cache.watching() && cache.startWatching(path, stamp);
 }
 
 ProfileProcessState& profileProcessState() {
@@ -215,6 +165,16 @@ void resetIndexThreshold() {
 void clearIndexCache() {
     const std::scoped_lock lock(profileProcessState().mutex);
     profileProcessState().cache.clear();
+}
+
+void setAfterOwnWrite(std::function<void()> pause) {
+    const std::scoped_lock lock(profileProcessState().mutex);
+    profileProcessState().afterOwnWrite = std::move(pause);
+}
+
+bool changeWatchingAvailable() {
+    const std::scoped_lock lock(profileProcessState().mutex);
+    return profileProcessState().cache.watching();
 }
 
 void setChangeWatching(bool on) {

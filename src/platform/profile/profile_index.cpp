@@ -64,20 +64,6 @@ void IndexBuilder::finish() {
     lastKeys_.clear();
 }
 
-ProfileIndex indexOfContent(std::string_view content) {
-    ProfileIndex index;
-    index.size = content.size();
-    if (content.starts_with("\xEF\xBB\xBF")) {
-        index.contentStart = 3;
-    }
-    IndexBuilder builder(index, IndexBuilder::Mode::Bulk);
-    LineScanner scanner(index.contentStart);
-    scanner.feed(content.substr(index.contentStart), builder);
-    scanner.finish(builder);
-    builder.finish();
-    return index;
-}
-
 bool extendIndex(ProfileIndex& index, std::string_view appended) {
     if (appended.empty()) {
         return true;

@@ -45,9 +45,6 @@ private:
     std::vector<std::uint64_t> lastKeys_;
 };
 
-// The index of a whole file held in memory.
-ProfileIndex indexOfContent(std::string_view content);
-
 // Updates `index` for `appended` bytes written at its end. Returns false when it cannot (the
 // index must then be dropped).
 bool extendIndex(ProfileIndex& index, std::string_view appended);

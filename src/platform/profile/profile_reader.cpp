@@ -21,7 +21,7 @@ struct Lookup {
 };
 
 Lookup lookUpOnce(IndexCache& cache, io::File& file, const std::filesystem::path& path,
-                  io::FileStamp& stamp, std::string_view section, std::string_view key) {
+                  const io::FileStamp& stamp, std::string_view section, std::string_view key) {
     Lookup result;
     ValueLookup lookup(section, key);
     if (std::optional<ProfileIndex> index = cache.take(stamp)) {
@@ -37,9 +37,8 @@ Lookup lookUpOnce(IndexCache& cache, io::File& file, const std::filesystem::path
         }
         result.index = std::move(index);
     } else {
-        // Only content read while the file is watched (or under a settled stamp) may be indexed.
-        const bool indexing =
-            stamp.size >= cache.threshold() && readyToIndex(cache, file, path, stamp);
+        // Only content read while the file is watched may be indexed.
+        const bool indexing = readyToIndex(cache, path, stamp);
         std::uint64_t contentStart = 0;
         if (!byteOrderMarkLength(file, stamp.size, contentStart)) {
             return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 // Seams for tests of the profile-file module: I/O accounting, injected I/O failures and
 // control of the index cache. Not for program code.
@@ -30,9 +31,15 @@ bool injectedFailureHappened();
 void simulateTimestampGranularity(std::int64_t nanoseconds);
 
 // Whether changes to files are reported to the index cache where the system can (inotify on
-// Linux); off, the module runs as on systems without it, waiting for stamps to settle. Clears
-// the cache.
+// Linux); off, the module runs as on systems without it, keeping no index. Clears the cache.
 void setChangeWatching(bool on);
+// Whether indexes can be kept here: changes are reported and tests left watching on.
+bool changeWatchingAvailable();
+
+// Runs `pause` inside every append of the module, after its bytes are written and before the
+// call returns: what a slow or preempted process would let another program do meanwhile.
+// Empty to switch off. It runs under the module's lock: it must not call the module.
+void setAfterOwnWrite(std::function<void()> pause);
 
 // Files at least this large keep an index between calls (and only they).
 void setIndexThreshold(std::uint64_t bytes);

@@ -97,21 +97,36 @@ Outcome planByScan(io::File& file, const io::FileStamp& before, bool keepIndex,
     return Outcome::Done;
 }
 
+// Cuts the file back to what it was before a failed append.
+void undoAppend(io::File& file, std::uint64_t size) {
+    if (file.truncate(size)) {
+        file.sync();
+    }
+}
+
 Outcome appendInPlace(IndexCache& cache, io::File& file, const io::FileStamp& before,
-                      Planned& planned, const std::filesystem::path& target) {
-    // No flush: an append cannot damage what the file held, the system has the bytes once
-    // the write returns (so they outlive this process), and waiting for the disk would cost
-    // each capture milliseconds. A power cut may lose the last entries, as with any log.
+                      Planned& planned) {
     if (!file.writeAt(before.size, planned.plan.insert)) {
-        // Cut the file back to what it was.
-        if (file.truncate(before.size)) {
-            file.sync();
-        }
+        undoAppend(file, before.size);
         return Outcome::Failed;
     }
+    // Collected at once, the notice of this write is ours; any later one is another writer's.
+    const bool watched = planned.index && cache.acceptOwnWrite(before);
+    if (ProfileProcessState& state = profileProcessState(); state.afterOwnWrite) {
+        state.afterOwnWrite();
+    }
+    // An entry reported as logged must survive a power cut, not only the end of the process.
+    if (!file.flushData()) {
+        undoAppend(file, before.size);
+        return Outcome::Failed;
+    }
+    io::FileStamp now;
+    const bool extended = watched && file.stamp(now) && now.sameFile(before) &&
+                          now.size == before.size + planned.plan.insert.size() &&
+                          extendIndex(*planned.index, planned.plan.insert);
     file.close();
-    if (planned.index && extendIndex(*planned.index, planned.plan.insert)) {
-        keepIndexOfOwnWrite(cache, target, before, std::move(*planned.index));
+    if (extended) {
+        cache.store(now, std::move(*planned.index)); // refused if a change was reported since
     }
     return Outcome::Done;
 }
@@ -123,18 +138,13 @@ Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
     if (!temporary) {
         return Outcome::Failed;
     }
-    const std::uint64_t newSize = before.size - (plan.to - plan.from) + plan.insert.size();
-    ProfileIndex index;
-    const bool keepIndex = newSize >= cache.threshold();
-    RewriteSink sink(temporary->file(), keepIndex ? &index : nullptr, planned.contentStart);
+    RewriteSink sink(temporary->file());
     if (!copyRange(file, 0, plan.from, sink) || !sink.onBytes(plan.insert) ||
         !copyRange(file, plan.to, before.size, sink)) {
         return failedOrChanged(file, before);
     }
-    sink.finish();
-    io::FileStamp written;
     if (!temporary->file().takePermissions(before) || !temporary->file().sync() ||
-        !temporary->file().stamp(written) || !temporary->file().close()) {
+        !temporary->file().close()) {
         return Outcome::Failed;
     }
     io::FileStamp now;
@@ -150,13 +160,12 @@ Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
     }
     temporary->published();
     io::syncFolder(folderOf(target));
-    if (keepIndex) {
-        keepIndexOfOwnWrite(cache, target, written, std::move(index));
-    }
+    // The new file gets an index when it is next read under a watch; a rewrite reads the
+    // whole file anyway.
     return Outcome::Done;
 }
 
-Outcome createFile(IndexCache& cache, const Request& request, const std::filesystem::path& target) {
+Outcome createFile(const Request& request, const std::filesystem::path& target) {
     const std::string content = newSectionText(request.section, request.key, request.value,
                                                newLineBreak(LineBreak::None), false);
     const std::uint32_t mode = request.access == NewFileAccess::OwnerOnly ? 0600 : 0666;
@@ -164,9 +173,8 @@ Outcome createFile(IndexCache& cache, const Request& request, const std::filesys
     if (!temporary) {
         return Outcome::Failed;
     }
-    io::FileStamp written;
     if (!temporary->file().writeAt(0, content) || !temporary->file().sync() ||
-        !temporary->file().stamp(written) || !temporary->file().close()) {
+        !temporary->file().close()) {
         return Outcome::Failed;
     }
     switch (io::publishNewFile(temporary->path(), target)) {
@@ -179,7 +187,6 @@ Outcome createFile(IndexCache& cache, const Request& request, const std::filesys
     }
     temporary->published();
     io::syncFolder(folderOf(target));
-    keepIndexOfOwnWrite(cache, target, written, indexOfContent(content));
     return Outcome::Done;
 }
 
@@ -187,7 +194,7 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
     io::OpenStatus status = io::OpenStatus::Ok;
     io::File file = io::File::openForUpdate(target, status);
     if (status == io::OpenStatus::Missing) {
-        return createFile(cache, request, target);
+        return createFile(request, target);
     }
     io::FileStamp before;
     // A folder we cannot write fails every write alike, whether or not this one could have
@@ -210,9 +217,8 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
         }
     }
     if (!havePlan) {
-        // Only content read while the file is watched (or under a settled stamp) may be indexed.
-        const bool keepIndex =
-            before.size >= cache.threshold() && readyToIndex(cache, file, target, before);
+        // Only content read while the file is watched may be indexed.
+        const bool keepIndex = readyToIndex(cache, target, before);
         const Outcome scanned = planByScan(file, before, keepIndex, request, planned);
         if (scanned != Outcome::Done) {
             return scanned;
@@ -232,7 +238,7 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
         return Outcome::Done;
     }
     if (planned.plan.appendsTo(before.size)) {
-        return appendInPlace(cache, file, before, planned, target);
+        return appendInPlace(cache, file, before, planned);
     }
     return rewrite(cache, file, before, planned, target);
 }

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "profile_test_util.h"
 
 namespace ziq::profile::test {
@@ -112,8 +109,7 @@ protected:
             return;
         }
         setContent(scenario.before);
-        if (warm) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (warm && testing::changeWatchingAvailable()) {
             read("warm", "up");
             testing::resetIoCounters();
             read("no such section", "k");

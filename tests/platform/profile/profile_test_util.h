@@ -81,6 +81,7 @@ protected:
         testing::injectIoFailure(0);
         testing::simulateTimestampGranularity(0);
         testing::setChangeWatching(true);
+        testing::setAfterOwnWrite({});
         testing::resetIndexThreshold();
         testing::clearIndexCache();
         testing::resetIoCounters();
