@@ -1,5 +1,6 @@
 // Recording one capture in a scheme 1 clipboard log ("ziq.txt"): into an empty log and into
-// logs of growing size, with the module's writer and with a naive whole-file rewrite.
+// logs of growing size, with the module's writer (with and without change notices) and with a
+// naive whole-file rewrite.
 
 #include <benchmark/benchmark.h>
 
@@ -70,6 +71,30 @@ BENCHMARK(BM_RecordCapture)
     ->Arg(200)
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
+
+// Where the system reports no changes to files (Windows, some network file systems), no index
+// is kept: every capture reads the log.
+void BM_RecordCaptureWithoutChangeNotices(benchmark::State& state) {
+    const std::filesystem::path log = preparedLog("unwatched", state.range(0));
+    profile::testing::setChangeWatching(false);
+    for (auto _ : state) {
+        if (!record(log)) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+    profile::testing::setChangeWatching(true);
+}
+BENCHMARK(BM_RecordCaptureWithoutChangeNotices)
+    ->Arg(1)
+    ->Arg(16)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RecordCaptureWithoutChangeNotices)
+    ->Arg(200)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The first capture after start-up: the log is not known yet and is read once.
 void BM_FirstCaptureAfterStart(benchmark::State& state) {
