@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Shakes out tests that depend on timing: runs the unit and widget tests of the sanitizer build
+# (build-asan, as tools/test.sh builds it) 20 times in a row, then once more while a parallel
+# build keeps every core busy, and prints how many runs failed. The logs of failed runs stay
+# in build-asan/stress/. Not part of tools/test.sh: it takes about ten minutes.
+#   ZIQ_STRESS_RUNS=50 tools/stress_tests.sh   # more runs in a row
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh
+jobs=$(nproc)
+runs=${ZIQ_STRESS_RUNS:-20}
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIQ_WERROR=OFF \
+    -DZIQ_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs" >/dev/null
+rm -rf build-asan/stress
+mkdir -p build-asan/stress
+
+failed=0
+total=0
+suite() { # name of the run
+    total=$((total + 1))
+    if ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir build-asan --output-on-failure -j"$jobs" -E '^test_e2e' \
+        >"build-asan/stress/$1.log" 2>&1; then
+        rm "build-asan/stress/$1.log"
+        echo "run $1: passed"
+    else
+        failed=$((failed + 1))
+        echo "run $1: FAILED ($(grep -c -E '\*\*\*Failed|\(Failed\)|Subprocess aborted|Timeout' \
+            "build-asan/stress/$1.log") tests; see build-asan/stress/$1.log)"
+    fi
+}
+
+for i in $(seq "$runs"); do
+    suite "$i"
+done
+
+# The same suite once more on a machine that is busy: a build of the program from scratch
+# (no compiler cache) on every core, in a folder of its own.
+load=$(mktemp -d)
+cmake -S . -B "$load" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIQ_WERROR=OFF >/dev/null
+CCACHE_DISABLE=1 setsid nice -n 5 cmake --build "$load" -j"$((jobs * 2))" >/dev/null 2>&1 &
+builder=$!
+trap 'kill -- -"$builder" 2>/dev/null; wait "$builder" 2>/dev/null; rm -rf "$load"' EXIT
+sleep 5 # let the build get going
+suite busy
+echo "stress: $total runs, $failed failed (load average $(cut -d' ' -f1 /proc/loadavg) at the end)"
+[ "$failed" -eq 0 ]
