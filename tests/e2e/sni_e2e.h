@@ -133,12 +133,12 @@ inline bool clickMenuEntry(const SniItem& item, const QString& caption) {
     return false;
 }
 
-// `count` Activate calls sent back to back, as a host sends one per left click.
-inline void activate(const SniItem& item, int count) {
+// `count` calls of `method` (Activate, ContextMenu) sent back to back, as a host sends one
+// Activate per left click.
+inline void callItem(const SniItem& item, const QString& method, int count = 1) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    QDBusMessage call = QDBusMessage::createMethodCall(item.service, item.path,
-                                                       QStringLiteral("org.kde.StatusNotifierItem"),
-                                                       QStringLiteral("Activate"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        item.service, item.path, QStringLiteral("org.kde.StatusNotifierItem"), method);
     call << 0 << 0;
     for (int i = 0; i < count; ++i) {
         bus.send(call);

@@ -54,19 +54,28 @@ TEST_F(SniTray, TheItemCarriesTheTipAndExportsTheMenuWhoseCommandsRun) {
     EXPECT_TRUE(registeredItems().isEmpty()) << "the item outlived the program";
 }
 
-TEST_F(SniTray, TwoQuickActivatesOpenTheOptionsWindowAndTheMenuOneDoesNot) {
-    activate(item, 1);
+// One Activate does nothing, two quick ones open the Options window and the menu, and a
+// ContextMenu request opens the menu.
+TEST_F(SniTray, ActivateOnceTwiceAndContextMenuFromTheHost) {
+    const QString activate = QStringLiteral("Activate");
+    callItem(item, activate);
     // Longer than any double-click interval: a later Activate cannot pair with this one.
     std::this_thread::sleep_for(1500ms);
     EXPECT_FALSE(optionsOpen());
     EXPECT_FALSE(trayMenuOf(program.pid()).has_value());
 
-    activate(item, 2);
+    callItem(item, activate, 2);
     EXPECT_TRUE(waitForWindow(QStringLiteral("^ZIQ Options$")).has_value());
     ASSERT_TRUE(waitForTrayMenu(program.pid()).has_value()) << "the menu did not open";
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
     EXPECT_TRUE(waitUntil([&] { return !trayMenuOf(program.pid()).has_value(); }));
     EXPECT_TRUE(program.running());
+
+    // A host that asks the item for its menu gets it.
+    callItem(item, QStringLiteral("ContextMenu"));
+    ASSERT_TRUE(waitForTrayMenu(program.pid()).has_value()) << "ContextMenu opened no menu";
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(waitUntil([&] { return !trayMenuOf(program.pid()).has_value(); }));
 }
 
 // Clicks on the panel itself: its status tray holds our item alone, at its start.
