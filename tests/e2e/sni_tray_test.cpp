@@ -78,19 +78,11 @@ TEST_F(SniTray, ActivateOnceTwiceAndContextMenuFromTheHost) {
     EXPECT_TRUE(waitUntil([&] { return !trayMenuOf(program.pid()).has_value(); }));
 }
 
-// Clicks on the panel itself: its status tray holds our item alone, at its start.
-TEST_F(SniTray, ThePanelsDoubleClickAndItsOwnMenuReachTheProgram) {
+// A right click on the panel itself, where the status tray holds our item alone, at its start.
+// (No double click here: how far apart its two Activates arrive would depend on the machine.)
+TEST_F(SniTray, ThePanelDrawsTheExportedMenuAndItsExitEndsTheProgram) {
     const QPoint icon(16, 16);
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()),
-         QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-         QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
-    EXPECT_TRUE(waitForWindow(QStringLiteral("^ZIQ Options$")).has_value());
-    ASSERT_TRUE(waitForTrayMenu(program.pid()).has_value()) << "the menu did not open";
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
-    ASSERT_TRUE(waitUntil([&] { return !trayMenuOf(program.pid()).has_value(); }));
-
-    // A right click: the panel draws the exported menu; the program pops up none of its own.
+    // The panel draws the exported menu; the program pops up none of its own.
     run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()),
          QStringLiteral("click"), QStringLiteral("3")});
