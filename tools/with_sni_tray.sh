@@ -15,6 +15,10 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# A signal ends the script through its exit, so the helpers are stopped then too.
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 fail() {
     echo "with_sni_tray.sh: $*" >&2
@@ -22,7 +26,7 @@ fail() {
     exit 1
 }
 
-# Polls `check` for up to 30 s; the machine may be busy building.
+# Runs the given check until it succeeds, for up to 30 s: the machine may be busy building.
 wait_for() {
     for _ in $(seq 300); do
         "$@" >/dev/null 2>&1 && return 0
@@ -59,8 +63,9 @@ read -r -t 30 address <"$fifo.bus" || fail "dbus-daemon did not start"
 export DBUS_SESSION_BUS_ADDRESS="$address"
 
 # The panel keeps its settings in xfconfd; both read and write only under $work.
-export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
-channel="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+xfce_env=(env XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
+    XDG_DATA_HOME="$work/data" NO_AT_BRIDGE=1)
+channel="$work/config/xfce4/xfconf/xfce-perchannel-xml"
 mkdir -p "$channel"
 cat >"$channel/xfce4-panel.xml" <<'EOF'
 <?xml version="1.0" encoding="UTF-8"?>
@@ -86,19 +91,21 @@ EOF
 
 has_name() {
     gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner "$1" | grep -q true
+        --method org.freedesktop.DBus.NameHasOwner --timeout 5 "$1" | grep -q true
 }
 
 xfconfd=$(sed -n 's/^Exec=//p' /usr/share/dbus-1/services/org.xfce.Xfconf.service 2>/dev/null)
 [ -x "$xfconfd" ] || fail "xfconfd not found (package xfconf)"
-"$xfconfd" >"$work/xfconfd.log" 2>&1 &
+"${xfce_env[@]}" "$xfconfd" >"$work/xfconfd.log" 2>&1 &
 pids+=($!)
 wait_for has_name org.xfce.Xfconf || fail "xfconfd did not come up"
 
 # No window manager and no accessibility bus here.
-NO_AT_BRIDGE=1 xfce4-panel --disable-wm-check >"$work/panel.log" 2>&1 &
+"${xfce_env[@]}" xfce4-panel --disable-wm-check >"$work/panel.log" 2>&1 &
 pids+=($!)
 wait_for has_name org.kde.StatusNotifierWatcher || fail "the panel's status tray did not come up"
 
-unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME
-"$@"
+# In the background, so that a signal is handled at once rather than once the command ends.
+"$@" &
+pids+=($!)
+wait $!
