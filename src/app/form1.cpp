@@ -11,7 +11,6 @@
 #include "dialogs/file_browser_window.h"
 #include "links/link_catcher_window.h"
 #include "platform/clipboard.h"
-#include "platform/tray_host.h"
 #include "settings/load_settings.h"
 #include "settings/options_window.h"
 #include "settings/setting_number.h"
