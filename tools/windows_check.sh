@@ -25,7 +25,7 @@ core=$(grep -o '"file": "[^"]*"' build-windows/compile_commands.json | sed 's/^"
 qt_sources=()
 while IFS= read -r source; do
     case "$source" in
-    */clipboard_keeper_main.cpp | */no_registry.cpp) continue ;; # X11 and non-Windows only
+    */clipboard_keeper_main.cpp | */no_registry.cpp | */tray_kind_dbus.cpp) continue ;; # not for Windows
     esac
     grep -qxF "$source" <<<"$core" || qt_sources+=("$source")
 done < <(find "$PWD/src" -name '*.cpp' | sort)

@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
 namespace ziq {
 
@@ -63,18 +62,32 @@ void Form1::addTrayIcon() {
     trayIcon = new QSystemTrayIcon(windowIcon(), this);
     trayIcon->setObjectName(QStringLiteral("trayIcon"));
     trayIcon->setToolTip(QStringLiteral("ZIQ"));
-    // No context menu on the icon itself: the handler pops the menu up and waits for it.
-    // Queued, so that wait is not spent inside the icon's own mouse handling: Exit removes
-    // the icon, and Qt's handler must not carry on with a deleted icon afterwards.
+    trayKind = program_.trayHost.kind();
+    if (trayKind == TrayKind::StatusNotifierItem) {
+        // Such hosts draw the menu we export; many never ask us to open one.
+        trayIcon->setContextMenu(mnuBar);
+    }
+    // On an XEmbed tray no context menu on the icon itself: the handler pops the menu up and
+    // waits for it. Queued, so that wait is not spent inside the icon's own mouse handling:
+    // Exit removes the icon, and Qt's handler must not carry on with a deleted icon afterwards.
     connect(
         trayIcon, &QSystemTrayIcon::activated, this,
         [this](QSystemTrayIcon::ActivationReason reason) {
             if (program_.shuttingDown == 0) {
-                pichookMouseMove(trayMessageFor(reason));
+                pichookMouseMove(trayMessageOf(reason));
             }
         },
         Qt::QueuedConnection);
     trayIcon->show();
+}
+
+std::int32_t Form1::trayMessageOf(QSystemTrayIcon::ActivationReason reason) {
+    if (trayKind == TrayKind::StatusNotifierItem && reason == QSystemTrayIcon::Trigger &&
+        doubleActivate_.activate(program_.trayHost.now(),
+                                 program_.trayHost.doubleClickInterval())) {
+        return kLeftButtonDoubleClick;
+    }
+    return trayMessageFor(reason);
 }
 
 void Form1::deleteTrayIcon() {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/double_activate.h"
+#include "platform/tray_host.h"
+
+#include <QSystemTrayIcon>
 #include <QWidget>
 #include <cstdint>
 
 class QAction;
 class QMenu;
-class QSystemTrayIcon;
 
 namespace ziq {
 
@@ -44,12 +47,16 @@ public:
     // The message code of the latest tray notification.
     std::int32_t trayMessage = 0;
     // True while a tray notification is handled, the whole time the menu is open included.
+    // A menu that a StatusNotifierItem host draws by itself does not count.
     bool menuBusy = false;
+    // Where the icon went when it was added.
+    TrayKind trayKind = TrayKind::IconEvents;
 
 private:
     void buildMenu();
     void addTrayIcon();
     void deleteTrayIcon();
+    std::int32_t trayMessageOf(QSystemTrayIcon::ActivationReason reason);
     void showViewers();
     void popUpMenu();
     bool comeForward(const std::string& title);
@@ -64,6 +71,7 @@ private:
 
     Program& program_;
     WindowStack* windows_ = nullptr;
+    DoubleActivate doubleActivate_;
 };
 
 } // namespace ziq

@@ -9,6 +9,7 @@
 #include "platform/qt_clipboard.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/registry.h"
+#include "platform/tray_host.h"
 
 #include <QApplication>
 
@@ -29,8 +30,9 @@ int main(int argc, char* argv[]) {
     ziq::QtDesktop desktop;
     ziq::SystemRegistry registry;
     ziq::LocalInstanceChannel instance(QApplication::applicationName());
+    ziq::SystemTrayHost trayHost;
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
-                         {clipboard, messages, clock, desktop, registry, instance});
+                         {clipboard, messages, clock, desktop, registry, instance, trayHost});
     if (!program.start()) {
         return 0;
     }

@@ -27,7 +27,8 @@ template <typename Window> void discard(std::unique_ptr<Window>& slot) {
 
 Program::Program(AppInfo appInfo, Seams seams)
     : clipboard(seams.clipboard), messages(seams.messages), clock(seams.clock),
-      desktop(seams.desktop), registry(seams.registry), instance(seams.instance) {
+      desktop(seams.desktop), registry(seams.registry), instance(seams.instance),
+      trayHost(seams.trayHost) {
     app = std::move(appInfo);
 }
 

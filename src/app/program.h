@@ -13,6 +13,7 @@ class Clock;
 class Desktop;
 class Registry;
 class InstanceChannel;
+class TrayHost;
 class Form1;
 class ToTextWindow;
 class LinkCatcherWindow;
@@ -28,6 +29,7 @@ struct Seams {
     Desktop& desktop;
     Registry& registry;
     InstanceChannel& instance;
+    TrayHost& trayHost;
 };
 
 // Program-wide state and the one reference to each window, handed to every window.
@@ -44,6 +46,7 @@ public:
     Desktop& desktop;
     Registry& registry;
     InstanceChannel& instance;
+    TrayHost& trayHost;
 
     // A modal box captioned with the application title.
     void showMessage(std::string_view text, MessageIcon icon);

@@ -1,3 +1,4 @@
+#include "app/double_activate.h"
 #include "app/form1.h"
 #include "app/tray_message.h"
 #include "settings/options_window.h"
@@ -137,6 +138,102 @@ TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandlerOutsideTheIconsOwnHandling
     tp.program->shuttingDown = 1;
     QCoreApplication::processEvents();
     EXPECT_EQ(menu.openings, 2);
+}
+
+TEST(DoubleActivate, TheSecondActivateWithinTheIntervalIsTheDoubleClick) {
+    using std::chrono::milliseconds;
+    const milliseconds interval(400);
+    struct Case {
+        const char* what;
+        std::vector<milliseconds> activates;
+        std::vector<bool> doubles;
+    };
+    const std::vector<Case> cases = {
+        {"one alone", {milliseconds(10)}, {false}},
+        {"two quick ones", {milliseconds(10), milliseconds(409)}, {false, true}},
+        {"two on the interval", {milliseconds(10), milliseconds(410)}, {false, false}},
+        {"a third quick one starts anew",
+         {milliseconds(10), milliseconds(20), milliseconds(30), milliseconds(40)},
+         {false, true, false, true}},
+        {"a slow first pair, then a quick one",
+         {milliseconds(10), milliseconds(900), milliseconds(1000)},
+         {false, false, true}},
+        {"a clock that went back", {milliseconds(500), milliseconds(300)}, {false, false}},
+    };
+    for (const Case& c : cases) {
+        DoubleActivate pairs;
+        for (std::size_t i = 0; i < c.activates.size(); ++i) {
+            EXPECT_EQ(pairs.activate(c.activates[i], interval), c.doubles[i])
+                << c.what << ", activate " << i;
+        }
+    }
+}
+
+// A host on D-Bus: it draws the exported menu and sends Activate (Trigger) per left click.
+class StatusNotifierTray : public testing::Test {
+protected:
+    void SetUp() override {
+        tp.trayHost.trayKind = TrayKind::StatusNotifierItem;
+        ASSERT_TRUE(tp.program->start());
+    }
+    Form1& form() { return *tp.program->form1; }
+    void activate(QSystemTrayIcon::ActivationReason reason, int afterMs) {
+        tp.trayHost.time += std::chrono::milliseconds(afterMs);
+        emit form().trayIcon->activated(reason);
+        QCoreApplication::processEvents();
+    }
+    bool optionsVisible() {
+        return tp.program->frmOptions != nullptr && tp.program->frmOptions->isVisible();
+    }
+    TestProgram tp;
+};
+
+TEST_F(StatusNotifierTray, TheHostGetsTheMenuAndOurMenuStaysOurs) {
+    EXPECT_EQ(form().trayKind, TrayKind::StatusNotifierItem);
+    EXPECT_EQ(form().trayIcon->contextMenu(), form().mnuBar);
+    EXPECT_EQ(form().mnuBar->actions().size(), 8);
+    // A host that asks for the menu gets it opened, as a right button release.
+    MenuWatch menu(form());
+    activate(QSystemTrayIcon::Context, 1000);
+    EXPECT_EQ(menu.openings, 1);
+    EXPECT_TRUE(menu.busyWhileOpen);
+    EXPECT_FALSE(form().menuBusy);
+    EXPECT_FALSE(optionsVisible());
+}
+
+TEST_F(StatusNotifierTray, TwoActivatesWithinTheIntervalAreTheDoubleClick) {
+    tp.trayHost.interval = std::chrono::milliseconds(500);
+    bool optionsShownFirst = false;
+    MenuWatch menu(form(), [&] { optionsShownFirst = optionsVisible(); });
+    activate(QSystemTrayIcon::Trigger, 1000);
+    EXPECT_EQ(form().trayMessage, kLeftButtonUp);
+    activate(QSystemTrayIcon::Trigger, 500); // the desktop's interval, not a fixed one
+    EXPECT_EQ(menu.openings, 0);
+    EXPECT_FALSE(optionsVisible());
+
+    activate(QSystemTrayIcon::Trigger, 499);
+    EXPECT_EQ(form().trayMessage, kLeftButtonDoubleClick);
+    EXPECT_EQ(menu.openings, 1);
+    EXPECT_TRUE(optionsShownFirst);
+    EXPECT_FALSE(form().menuBusy);
+    // The pair is used up: one more quick Activate is a single click again.
+    activate(QSystemTrayIcon::Trigger, 100);
+    EXPECT_EQ(menu.openings, 1);
+}
+
+TEST(TrayIcon, OnAnXEmbedTrayActivatesAreNeverPairedAndNoMenuIsExported) {
+    TestProgram tp; // the fake host is an XEmbed tray unless told otherwise
+    ASSERT_TRUE(tp.program->start());
+    Form1& form = *tp.program->form1;
+    EXPECT_EQ(form.trayKind, TrayKind::IconEvents);
+    EXPECT_EQ(form.trayIcon->contextMenu(), nullptr);
+    MenuWatch menu(form);
+    // Qt reports a double click there itself, after the first click's Trigger.
+    emit form.trayIcon->activated(QSystemTrayIcon::Trigger);
+    emit form.trayIcon->activated(QSystemTrayIcon::Trigger);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(menu.openings, 0);
+    EXPECT_EQ(tp.program->frmOptions, nullptr);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/tray_host.h"
 #include "support/fake_registry.h"
 #include "support/recording_message_boxes.h"
 
@@ -97,6 +98,17 @@ public:
     bool startSucceeds = true;
     std::vector<QStringList> started;
     QStringList opened;
+};
+
+// An XEmbed tray unless told otherwise; its clock moves only when the test moves it.
+class FakeTrayHost final : public TrayHost {
+public:
+    TrayKind kind() override { return trayKind; }
+    std::chrono::milliseconds now() override { return time; }
+    std::chrono::milliseconds doubleClickInterval() override { return interval; }
+    TrayKind trayKind = TrayKind::IconEvents;
+    std::chrono::milliseconds time{1000000};
+    std::chrono::milliseconds interval{400};
 };
 
 } // namespace ziq::test

@@ -8,7 +8,7 @@ TestProgram::TestProgram() {
     AppInfo info;
     info.programDir = QDir::toNativeSeparators(folder.path()).toStdString();
     program = std::make_unique<Program>(
-        info, Seams{clipboard, messages, clock, desktop, registry, instance});
+        info, Seams{clipboard, messages, clock, desktop, registry, instance, trayHost});
 }
 
 TestProgram::~TestProgram() = default;

@@ -26,6 +26,7 @@ public:
     FakeDesktop desktop;
     FakeRegistry registry;
     FakeInstanceChannel instance;
+    FakeTrayHost trayHost;
     std::unique_ptr<Program> program;
 };
 

@@ -1,0 +1,99 @@
+#include "e2e/sni_e2e.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace ziq::e2e {
+namespace {
+
+const QStringList kCaptions = {"View Text",       "View Link/String Catcher",
+                               "Clear Clipboard", "Turn Off ZIQ",
+                               "Options",         "About",
+                               "Cancel",          "Exit"};
+
+class SniTray : public RealProgramTest {
+protected:
+    void SetUp() override {
+        RealProgramTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        if (!watcherOnTheBus()) {
+            GTEST_SKIP() << "needs a StatusNotifierItem host: run through tools/with_sni_tray.sh";
+        }
+        program.writeSettings({{"ZIQ/BEEPON", "0"}});
+        program.start();
+        const auto found = waitForItem(program.pid());
+        ASSERT_TRUE(found.has_value()) << "the item was not registered with the watcher";
+        item = *found;
+    }
+
+    bool optionsOpen() { return !findWindows(QStringLiteral("^ZIQ Options$")).isEmpty(); }
+
+    SniItem item;
+};
+
+TEST_F(SniTray, TheItemCarriesTheTipAndExportsTheMenuWhoseCommandsRun) {
+    EXPECT_TRUE(itemProperty(item, QStringLiteral("ToolTip")).contains(QStringLiteral(", 'ZIQ', ")))
+        << itemProperty(item, QStringLiteral("ToolTip")).toStdString();
+    // The on/off caption comes with the first tick.
+    EXPECT_TRUE(waitUntil([&] { return menuCaptions(item) == kCaptions; }))
+        << menuCaptions(item).join(QStringLiteral(" | ")).toStdString();
+    EXPECT_FALSE(trayIconOf(program.pid()).has_value()) << "no XEmbed icon besides";
+
+    ASSERT_TRUE(clickMenuEntry(item, QStringLiteral("Turn Off ZIQ")));
+    EXPECT_TRUE(waitUntil([&] { return menuCaptions(item).value(3) == "Turn On ZIQ"; }));
+    ASSERT_TRUE(clickMenuEntry(item, QStringLiteral("Cancel")));
+    ASSERT_TRUE(clickMenuEntry(item, QStringLiteral("View Text")));
+    EXPECT_TRUE(waitForWindow(QStringLiteral("^Recent Clipboard Text$")).has_value());
+    EXPECT_EQ(menuCaptions(item).size(), 8) << "Cancel leaves the menu as it was";
+
+    ASSERT_TRUE(clickMenuEntry(item, QStringLiteral("Exit")));
+    ASSERT_TRUE(program.waitForExit()) << "Exit did not end the program";
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(registeredItems().isEmpty()) << "the item outlived the program";
+}
+
+// One Activate does nothing, two quick ones open the Options window and the menu, and a
+// ContextMenu request opens the menu.
+TEST_F(SniTray, ActivateOnceTwiceAndContextMenuFromTheHost) {
+    const QString activate = QStringLiteral("Activate");
+    callItem(item, activate);
+    // Longer than any double-click interval: a later Activate cannot pair with this one.
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_FALSE(optionsOpen());
+    EXPECT_FALSE(trayMenuOf(program.pid()).has_value());
+
+    callItem(item, activate, 2);
+    EXPECT_TRUE(waitForWindow(QStringLiteral("^ZIQ Options$")).has_value());
+    ASSERT_TRUE(waitForTrayMenu(program.pid()).has_value()) << "the menu did not open";
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(waitUntil([&] { return !trayMenuOf(program.pid()).has_value(); }));
+    EXPECT_TRUE(program.running());
+
+    // A host that asks the item for its menu gets it.
+    callItem(item, QStringLiteral("ContextMenu"));
+    ASSERT_TRUE(waitForTrayMenu(program.pid()).has_value()) << "ContextMenu opened no menu";
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(waitUntil([&] { return !trayMenuOf(program.pid()).has_value(); }));
+}
+
+// A right click on the panel itself, where the status tray holds our item alone, at its start.
+// (No double click here: how far apart its two Activates arrive would depend on the machine.)
+TEST_F(SniTray, ThePanelDrawsTheExportedMenuAndItsExitEndsTheProgram) {
+    const QPoint icon(16, 16);
+    // The panel draws the exported menu; the program pops up none of its own.
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()),
+         QStringLiteral("click"), QStringLiteral("3")});
+    QList<QRect> menus;
+    ASSERT_TRUE(waitUntil([&] { return !(menus = hostMenus(program.pid())).isEmpty(); }))
+        << "the panel showed no menu";
+    EXPECT_FALSE(trayMenuOf(program.pid()).has_value());
+    clickAt(exitItemOf(menus.first()));
+    ASSERT_TRUE(program.waitForExit()) << "Exit in the panel's menu did not end the program";
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
+} // namespace
+} // namespace ziq::e2e
