@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/clipboard_read_guard.h"
+#include "platform/system_clipboard.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class QSocketNotifier;
+
+namespace ziq {
+
+class DataControl;
+
+// The Wayland clipboard through the compositor's data control, which lets a program read and
+// set the selection in the background, without keyboard focus. Runs in the Qt event loop:
+// the compositor's events are taken in whenever its socket has something.
+class WaylandClipboard final : public SystemClipboard {
+public:
+    // Nothing where the session offers no data control.
+    static std::unique_ptr<WaylandClipboard> connect();
+
+    explicit WaylandClipboard(std::unique_ptr<DataControl> control);
+    ~WaylandClipboard() override;
+    WaylandClipboard(const WaylandClipboard&) = delete;
+    WaylandClipboard& operator=(const WaylandClipboard&) = delete;
+
+    std::optional<QString> readText() override;
+    bool hasText() override;
+    bool isSecret() override;
+    bool clear() override;
+    bool writeText(const QString& text) override;
+    std::optional<std::uint64_t> changeCount() override;
+    bool keepTextAfterExit() override;
+
+private:
+    void takeEvents();
+    std::optional<std::string> textType();
+    bool isFileList();
+    std::optional<std::string> readSmall(const std::string& type);
+
+    std::unique_ptr<DataControl> control_;
+    std::unique_ptr<QSocketNotifier> events_;
+    ClipboardReadGuard guard_;
+    // Whether the current selection is a file list, once asked.
+    std::optional<std::pair<std::uint64_t, bool>> fileList_;
+};
+
+} // namespace ziq
