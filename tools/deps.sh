@@ -10,6 +10,7 @@ packages=(
     xvfb xauth xclip xdotool trayer x11-utils procps
     desktop-file-utils libglib2.0-bin
     clang libclang-rt-14-dev
+    libwayland-dev qt6-wayland sway xwayland wl-clipboard
 )
 packages+=("$@")
 
