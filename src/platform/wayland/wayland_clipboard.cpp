@@ -98,6 +98,9 @@ std::optional<QString> WaylandClipboard::readText() {
     if (!type || isFileList()) {
         return QString();
     }
+    if (!guard_.mayRead(ClipboardReadGuard::Clock::now())) {
+        return std::nullopt; // the owner left the file-list question unanswered
+    }
     const PipeRead got = control_->receive(*type, kMaxTextBytes, kReadTimeout);
     const auto now = ClipboardReadGuard::Clock::now();
     if (got.status == PipeRead::Status::TooLarge) {
@@ -151,6 +154,8 @@ std::optional<std::uint64_t> WaylandClipboard::changeCount() {
 }
 
 bool WaylandClipboard::keepTextAfterExit() {
+    // Take in a copy made just before the end, which the keeper must not overwrite.
+    control_->roundtrip(std::chrono::seconds(2));
     if (!control_->usable() || !control_->ownsSelection() || control_->served().empty()) {
         return false;
     }
