@@ -18,6 +18,11 @@ if [ "$(id -u)" -eq 0 ]; then
     as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
 
+if [ ${#as_user[@]} -gt 0 ] && [[ "$1" == */* ]] && ! "${as_user[@]}" test -x "$1"; then
+    echo "with_wayland.sh: the user nobody cannot run $1; build in a folder others can read" >&2
+    exit 1
+fi
+
 session=$(mktemp -d)
 chmod 700 "$session"
 [ ${#as_user[@]} -eq 0 ] || chown nobody:nogroup "$session"
