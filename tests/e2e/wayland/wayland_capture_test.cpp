@@ -139,7 +139,10 @@ TEST_F(WaylandCapture, SecretsFilesAndPicturesAreLeftAlone) {
 TEST_F(WaylandCapture, ALinkReachesTheLinkLog) {
     program.writeSettings({{"ZIQ/BEEPON", "0"}, {"LINKCATCHER/SAVETYPE", "1"}});
     start();
-    wlCopy("https://example.org/wayland?x=1");
+    // As a browser copies a link: a uri-list of a web address is no file list.
+    WaylandOwner link({"text/uri-list", "https://example.org/wayland?x=1\r\n",
+                       "text/plain;charset=utf-8", "https://example.org/wayland?x=1"});
+    ASSERT_TRUE(link.ready());
     ASSERT_TRUE(logged("https://example.org/wayland?x=1"));
     EXPECT_TRUE(waitUntil([&] {
         return std::filesystem::exists(program.file("ziqurl.txt")) &&
