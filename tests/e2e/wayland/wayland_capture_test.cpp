@@ -136,6 +136,20 @@ TEST_F(WaylandCapture, SecretsFilesAndPicturesAreLeftAlone) {
     EXPECT_EQ(logs.find("picture"), std::string::npos) << logs;
 }
 
+TEST_F(WaylandCapture, ATextOverTheLimitIsLeftAloneAndPollingGoesOn) {
+    start();
+    {
+        // One character over 64 Mi.
+        WaylandOwner huge({"--size", QString::number(64 * 1024 * 1024 + 1)});
+        ASSERT_TRUE(huge.ready());
+        std::this_thread::sleep_for(4s);
+        EXPECT_EQ(wlTypes().join(' ').toStdString(), "text/plain;charset=utf-8");
+    }
+    wlCopy("after the huge one");
+    ASSERT_TRUE(logged("after the huge one"));
+    EXPECT_EQ(allClipboardLogs(program).find("zzzz"), std::string::npos);
+}
+
 TEST_F(WaylandCapture, ALinkReachesTheLinkLog) {
     program.writeSettings({{"ZIQ/BEEPON", "0"}, {"LINKCATCHER/SAVETYPE", "1"}});
     start();
