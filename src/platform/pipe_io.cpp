@@ -99,31 +99,45 @@ PipeRead readPipe(int fd, std::size_t maxBytes, std::chrono::steady_clock::time_
     }
 }
 
-bool writePipe(int fd, std::string_view bytes, std::chrono::steady_clock::time_point deadline) {
+std::optional<std::size_t> writeAvailable(int fd, std::string_view bytes) {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
-        return false;
+        return std::nullopt;
     }
     SigpipeBlock block;
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (put > 0) {
-            bytes.remove_prefix(std::size_t(put));
+            written += std::size_t(put);
+        } else if (put < 0 && errno == EINTR) {
             continue;
+        } else if (put < 0 && errno == EAGAIN) {
+            break;
+        } else {
+            if (put < 0 && errno == EPIPE) {
+                block.raised();
+            }
+            return std::nullopt;
         }
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put < 0 && errno == EPIPE) {
-            block.raised();
+    }
+    return written;
+}
+
+bool writePipe(int fd, std::string_view bytes, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const std::optional<std::size_t> written = writeAvailable(fd, bytes);
+        if (!written) {
             return false;
         }
-        if (put < 0 && errno == EAGAIN && waitFor(fd, POLLOUT, deadline)) {
-            continue;
+        bytes.remove_prefix(*written);
+        if (bytes.empty()) {
+            return true;
         }
-        return false;
+        if (!waitFor(fd, POLLOUT, deadline)) {
+            return false;
+        }
     }
-    return true;
 }
 
 } // namespace ziq

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ struct PipeRead {
 // Reads `fd` to its end, taking at most `maxBytes`. Failed when the writer did not finish by
 // `deadline` or the read went wrong. Does not close `fd`.
 PipeRead readPipe(int fd, std::size_t maxBytes, std::chrono::steady_clock::time_point deadline);
+
+// Writes what `fd` takes at once, without waiting: the number of bytes written (0 while the
+// pipe is full), or nothing when the reader has gone or the write failed. Never raises SIGPIPE.
+std::optional<std::size_t> writeAvailable(int fd, std::string_view bytes);
 
 // Writes all of `bytes` to `fd` unless the reader stops reading, goes away, or `deadline`
 // passes. Never raises SIGPIPE. Does not close `fd`.

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -49,7 +51,7 @@ constexpr DataControlProtocol wlrProtocol{
     "zwlr_data_control_manager_v1", &zwlr_data_control_manager_v1_interface,
     &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface};
 
-// A sender gets this long to take a text we serve.
+// A reader that takes nothing of a text we serve for this long is given up on.
 constexpr auto kServeTimeout = std::chrono::seconds(3);
 
 DataControl& self(void* data) {
@@ -121,6 +123,9 @@ std::unique_ptr<DataControl> DataControl::connect(std::chrono::milliseconds time
 DataControl::DataControl(Passkey, wl_display* display) : display_(display) {}
 
 DataControl::~DataControl() {
+    for (const Delivery& delivery : deliveries_) {
+        ::close(delivery.fd);
+    }
     dropOffer();
     for (auto& [offer, types] : announced_) {
         zwlr_data_control_offer_v1_destroy(offer);
@@ -180,15 +185,47 @@ bool DataControl::dispatch(std::chrono::milliseconds timeout) {
         }
     }
     wl_display_flush(display_);
-    pollfd watched{fd(), POLLIN, 0};
-    if (::poll(&watched, 1, int(timeout.count())) > 0) {
+    std::vector<pollfd> watched{{fd(), POLLIN, 0}};
+    for (const Delivery& delivery : deliveries_) {
+        watched.push_back({delivery.fd, POLLOUT, 0});
+    }
+    if (::poll(watched.data(), watched.size(), int(timeout.count())) > 0 &&
+        watched[0].revents != 0) {
         if (wl_display_read_events(display_) < 0) {
             return false;
         }
     } else {
         wl_display_cancel_read(display_);
     }
-    return wl_display_dispatch_pending(display_) >= 0 && usable();
+    const bool dispatched = wl_display_dispatch_pending(display_) >= 0;
+    deliver();
+    return dispatched && usable();
+}
+
+std::vector<int> DataControl::deliveryFds() const {
+    std::vector<int> fds;
+    for (const Delivery& delivery : deliveries_) {
+        fds.push_back(delivery.fd);
+    }
+    return fds;
+}
+
+void DataControl::deliver() {
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(deliveries_, [now](Delivery& delivery) {
+        const std::optional<std::size_t> sent =
+            writeAvailable(delivery.fd, std::string_view(delivery.bytes).substr(delivery.sent));
+        if (sent && *sent > 0) {
+            delivery.sent += *sent;
+            delivery.deadline = now + kServeTimeout;
+        }
+        const bool over =
+            !sent || delivery.sent == delivery.bytes.size() || now >= delivery.deadline;
+        if (over) {
+            ::close(delivery.fd);
+        }
+        return over;
+    });
 }
 
 bool DataControl::roundtrip(std::chrono::milliseconds timeout) {
@@ -337,10 +374,16 @@ void DataControl::onFinished() {
 void DataControl::onSend(zwlr_data_control_source_v1* source, const char* type, int fd) {
     if (source == source_) {
         for (const auto& [served, bytes] : served_) {
-            if (served == type) {
-                writePipe(fd, bytes, std::chrono::steady_clock::now() + kServeTimeout);
-                break;
+            if (served != type) {
+                continue;
             }
+            const std::optional<std::size_t> sent = writeAvailable(fd, bytes);
+            if (sent && *sent < bytes.size()) {
+                deliveries_.push_back(
+                    {fd, bytes, *sent, std::chrono::steady_clock::now() + kServeTimeout});
+                return;
+            }
+            break;
         }
     }
     ::close(fd);

@@ -44,7 +44,8 @@ public:
     DataControl& operator=(const DataControl&) = delete;
 
     int fd() const;
-    // Runs what the compositor sent, waiting up to `timeout` for it; false once unusable.
+    // Runs what the compositor sent, waiting up to `timeout` for it or for room in a pipe we
+    // serve through, and moves those deliveries on; false once unusable.
     bool dispatch(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
     // Waits until the compositor has handled every request so far; false at the timeout.
     bool roundtrip(std::chrono::milliseconds timeout);
@@ -64,6 +65,14 @@ public:
 
     void setSelection(Contents contents);
     void clearSelection();
+
+    // A reader that takes a large text slowly, or not at all, must not hold us: what a pipe
+    // does not take at once is delivered whenever it has room again. These are the pipes
+    // still to be written to.
+    std::vector<int> deliveryFds() const;
+    // Writes on what each pipe takes now; ends deliveries that are done, whose reader left,
+    // or that made no progress for a while.
+    void deliver();
 
     // The listeners the compositor's events arrive at.
     void onGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
@@ -95,6 +104,13 @@ private:
     // Offers announced but not yet made the selection, with their types.
     std::map<zwlr_data_control_offer_v1*, std::vector<std::string>> announced_;
     Contents served_;
+    struct Delivery {
+        int fd;
+        std::string bytes;
+        std::size_t sent;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    std::vector<Delivery> deliveries_;
     std::uint64_t changes_ = 0;
     bool finished_ = false;
 };

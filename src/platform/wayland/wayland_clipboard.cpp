@@ -6,6 +6,7 @@
 
 #include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 
@@ -68,9 +69,15 @@ std::unique_ptr<WaylandClipboard> WaylandClipboard::connect() {
 
 WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControl> control)
     : control_(std::move(control)),
-      events_(std::make_unique<QSocketNotifier>(control_->fd(), QSocketNotifier::Read)) {
+      events_(std::make_unique<QSocketNotifier>(control_->fd(), QSocketNotifier::Read)),
+      overdue_(std::make_unique<QTimer>()) {
     QObject::connect(events_.get(), &QSocketNotifier::activated, events_.get(),
                      [this] { takeEvents(); });
+    overdue_->setInterval(1000);
+    QObject::connect(overdue_.get(), &QTimer::timeout, events_.get(), [this] {
+        control_->deliver();
+        watchDeliveries();
+    });
 }
 
 WaylandClipboard::~WaylandClipboard() = default;
@@ -83,6 +90,36 @@ void WaylandClipboard::takeEvents() {
     }
     if (control_->changes() != before) {
         guard_.contentChanged();
+    }
+    watchDeliveries();
+}
+
+void WaylandClipboard::watchDeliveries() {
+    const std::vector<int> fds = control_->deliveryFds();
+    for (auto at = deliveries_.begin(); at != deliveries_.end();) {
+        if (std::find(fds.begin(), fds.end(), at->first) != fds.end()) {
+            ++at;
+            continue;
+        }
+        at->second->setEnabled(false);
+        at->second.release()->deleteLater(); // its own signal may be running now
+        at = deliveries_.erase(at);
+    }
+    for (const int fd : fds) {
+        if (deliveries_.contains(fd)) {
+            continue;
+        }
+        auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, events_.get(), [this] {
+            control_->deliver();
+            watchDeliveries();
+        });
+        deliveries_.emplace(fd, std::move(notifier));
+    }
+    if (fds.empty()) {
+        overdue_->stop();
+    } else if (!overdue_->isActive()) {
+        overdue_->start();
     }
 }
 

@@ -3,11 +3,13 @@
 #include "platform/clipboard_read_guard.h"
 #include "platform/system_clipboard.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace ziq {
 
@@ -36,12 +38,17 @@ public:
 
 private:
     void takeEvents();
+    void watchDeliveries();
     std::optional<std::string> textType();
     bool isFileList();
     std::optional<std::string> readSmall(const std::string& type);
 
     std::unique_ptr<DataControl> control_;
     std::unique_ptr<QSocketNotifier> events_;
+    // Pipes that still take a text we serve, by descriptor; and a look now and then at those
+    // whose reader stopped reading.
+    std::map<int, std::unique_ptr<QSocketNotifier>> deliveries_;
+    std::unique_ptr<QTimer> overdue_;
     ClipboardReadGuard guard_;
     // Whether the current selection is a file list, once asked.
     std::optional<std::pair<std::uint64_t, bool>> fileList_;

@@ -23,7 +23,8 @@ bool serveTextOnWayland(const std::string& text, const std::function<void(bool)>
     if (!owned) {
         return false;
     }
-    while (control->ownsSelection() && control->dispatch(60s)) {
+    // Pastes under way are finished even after the selection has moved on.
+    while ((control->ownsSelection() || !control->deliveryFds().empty()) && control->dispatch(1s)) {
     }
     return true;
 }

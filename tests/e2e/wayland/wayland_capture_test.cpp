@@ -3,6 +3,9 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #ifndef ZIQ2_WAYLAND_OWNER
 #error "ZIQ2_WAYLAND_OWNER must name the test Wayland selection owner"
 #endif
@@ -211,6 +214,33 @@ TEST_F(WaylandCapture, ASenderThatNeverAnswersDoesNotHoldTheProgram) {
     program.terminate();
     EXPECT_TRUE(program.waitForExit());
     EXPECT_EQ(program.exitCode(), 0);
+}
+
+TEST_F(WaylandCapture, PastesThatStopReadingDoNotHoldTheProgram) {
+    start();
+    const QByteArray big(1024 * 1024, 'b');
+    wlCopy(big);
+    ASSERT_TRUE(logged(big.toStdString()));
+    // Ten pastes of our megabyte into pipes that nobody empties: each takes a little of it,
+    // then stops reading.
+    std::vector<std::unique_ptr<QProcess>> stuck;
+    for (int i = 0; i < 10; ++i) {
+        auto sleeper = std::make_unique<QProcess>();
+        auto paste = std::make_unique<QProcess>();
+        paste->setStandardOutputProcess(sleeper.get());
+        sleeper->start(QStringLiteral("sleep"), {QStringLiteral("120")});
+        paste->start(QStringLiteral("wl-paste"), {});
+        ASSERT_TRUE(paste->waitForStarted(5000));
+        stuck.push_back(std::move(paste));
+        stuck.push_back(std::move(sleeper));
+    }
+    std::this_thread::sleep_for(1s);
+    wlCopy("while they stall");
+    EXPECT_TRUE(logged("while they stall"));
+    for (const auto& process : stuck) {
+        process->kill();
+        process->waitForFinished(3000);
+    }
 }
 
 } // namespace
