@@ -85,5 +85,18 @@ TEST(PipeIo, AReaderThatGoesAwayOrStopsReadingEndsTheWrite) {
     }
 }
 
+TEST(PipeIo, WritingWhatFitsNeverWaits) {
+    Pipe pipe;
+    const std::string big(4 * 1024 * 1024, 'x');
+    const std::optional<std::size_t> first = writeAvailable(pipe.writer(), big);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_GT(*first, 0u);
+    EXPECT_LT(*first, big.size());
+    // Full now: nothing more goes in, and that is no failure.
+    EXPECT_EQ(writeAvailable(pipe.writer(), big), std::optional<std::size_t>(0));
+    pipe.closeReader();
+    EXPECT_EQ(writeAvailable(pipe.writer(), big), std::nullopt);
+}
+
 } // namespace
 } // namespace ziq
