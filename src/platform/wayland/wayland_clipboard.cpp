@@ -193,6 +193,7 @@ std::optional<std::uint64_t> WaylandClipboard::changeCount() {
 bool WaylandClipboard::keepTextAfterExit() {
     // Take in a copy made just before the end, which the keeper must not overwrite.
     control_->roundtrip(std::chrono::seconds(2));
+    watchDeliveries();
     if (!control_->usable() || !control_->ownsSelection() || control_->served().empty()) {
         return false;
     }
