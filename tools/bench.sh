@@ -3,7 +3,8 @@
 #   1. recording a capture in a scheme 1 log, empty vs. 200 MB, beside a whole-file rewrite;
 #   3. capturing a 20 MiB text through the real clipboard text window;
 #   2. and 4. the real program under Xvfb: idle ticks with a 10 MiB text owned by xclip,
-#      start-up to the tray icon, idle memory.
+#      start-up to the tray icon, idle memory;
+#   5. the real program in a headless sway: idle ticks with a 10 MiB text owned by wl-copy.
 # With --baseline <git revision>, the same benchmarks then run on that revision's program
 # (built in build-bench/baseline), for a before/after comparison.
 # Scratch files (the 200 MB log among them) go to the temporary folder and are removed.
@@ -27,6 +28,9 @@ run() { # build folder
     "$1/bench/bench_log_append"
     "$1/bench/bench_big_capture"
     tools/with_display.sh "$1/bench/bench_e2e" --binary "$1/ZIQ2"
+    if [ -x "$1/bench/bench_wayland_idle" ]; then
+        tools/with_wayland.sh "$1/bench/bench_wayland_idle" --binary "$1/ZIQ2"
+    fi
 }
 
 build . build-bench

@@ -6,25 +6,26 @@
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/qt_app_info.h"
-#include "platform/qt_clipboard.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/registry.h"
+#include "platform/system_clipboard.h"
 #include "platform/tray_host.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    // Reading the clipboard in the background needs X11; under Wayland go through XWayland.
+    // Under Wayland the windows go through XWayland where it runs, so that placing them
+    // works; only a session without it gets Qt's Wayland platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland" : "xcb");
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZIQ2"));
     QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
     QApplication::setWindowIcon(ziq::programIcon());
 
-    ziq::QtClipboard clipboard;
+    const std::unique_ptr<ziq::SystemClipboard> clipboard = ziq::openSystemClipboard();
     ziq::QtMessageBoxes messages;
     ziq::SystemClock clock;
     ziq::QtDesktop desktop;
@@ -32,7 +33,7 @@ int main(int argc, char* argv[]) {
     ziq::LocalInstanceChannel instance(QApplication::applicationName());
     ziq::SystemTrayHost trayHost;
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
-                         {clipboard, messages, clock, desktop, registry, instance, trayHost});
+                         {*clipboard, messages, clock, desktop, registry, instance, trayHost});
     if (!program.start()) {
         return 0;
     }
@@ -41,7 +42,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&application, &QCoreApplication::aboutToQuit, program.form1.get(),
                      [&program] { program.form1->unload(); });
     const int code = QApplication::exec();
-    // On X11 the clipboard's content dies with its owner: hand our plain text to a keeper.
-    clipboard.keepTextAfterExit();
+    // The clipboard's content dies with its owner: hand our plain text to a keeper.
+    clipboard->keepTextAfterExit();
     return code;
 }

@@ -1,6 +1,7 @@
-// ziq2-clipboard-keeper: serves a plain text on the X11 clipboard after ZIQ2 has ended,
-// until another program takes the clipboard. On X11 a clipboard's content lives in the
-// process that owns it, so without this the text would vanish with ZIQ2.
+// ziq2-clipboard-keeper: serves a plain text on the clipboard after ZIQ2 has ended, until
+// another program takes the clipboard. On X11 and on Wayland a clipboard's content lives in
+// the process that owns it, so without this the text would vanish with ZIQ2. With --wayland
+// it serves through the compositor's data control, else on X11.
 //
 // The text comes on standard input. The first process ends with 0 once a detached copy of
 // itself owns the clipboard, or with 1 when that failed.
@@ -8,9 +9,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "platform/wayland_keeper.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -81,6 +85,11 @@ int main(int argc, char* argv[]) {
     ::close(ready[0]);
     ::setsid();
     detachStandardStreams();
+    if (argc > 1 && std::string_view(argv[1]) == "--wayland") {
+        const bool served =
+            ziq::serveTextOnWayland(text, [&ready](bool owned) { sendAnswer(ready[1], owned); });
+        return served ? 0 : 1;
+    }
     QGuiApplication application(argc, argv);
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QString::fromUtf8(text.data(), qsizetype(text.size())),

@@ -1,14 +1,13 @@
 #include "platform/qt_clipboard.h"
 
+#include "platform/keeper_launch.h"
 #include "platform/secret_clipboard.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QProcess>
 #include <QUrl>
 #include <algorithm>
 
@@ -31,10 +30,6 @@ bool isFileList(const QMimeData& data) {
     const QList<QUrl> urls = data.urls();
     return !urls.isEmpty() &&
            std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
-}
-
-QString keeperProgram() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/ziq2-clipboard-keeper");
 }
 
 } // namespace
@@ -143,29 +138,7 @@ bool QtClipboard::keepTextAfterExit() {
         return false;
     }
     const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasText() || !QFileInfo::exists(keeperProgram())) {
-        return false;
-    }
-    QProcess keeper;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    keeper.setProcessEnvironment(environment);
-    keeper.setStandardOutputFile(QProcess::nullDevice());
-    keeper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    keeper.start(keeperProgram(), {});
-    if (!keeper.waitForStarted(3000)) {
-        return false;
-    }
-    // The text goes through a pipe, never through a file: it may be private.
-    keeper.write(data->text().toUtf8());
-    keeper.closeWriteChannel();
-    // The keeper's first process ends once its background copy owns the clipboard.
-    if (!keeper.waitForFinished(10000)) {
-        keeper.kill();
-        keeper.waitForFinished(1000);
-        return false;
-    }
-    if (keeper.exitStatus() != QProcess::NormalExit || keeper.exitCode() != 0) {
+    if (data == nullptr || !data->hasText() || !handTextToKeeper(data->text().toUtf8())) {
         return false;
     }
     // Take in the loss of ownership, so the toolkit does not try to hand the clipboard

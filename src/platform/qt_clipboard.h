@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/clipboard.h"
 #include "platform/clipboard_read_guard.h"
+#include "platform/system_clipboard.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@ namespace ziq {
 
 // The system clipboard through Qt. A file list counts as holding no text, even where the
 // file manager also offers the paths as text: rewriting it would lose the copied files.
-class QtClipboard final : public Clipboard {
+class QtClipboard final : public SystemClipboard {
 public:
     QtClipboard();
     ~QtClipboard() override;
@@ -25,10 +25,8 @@ public:
     bool writeText(const QString& text) override;
     std::optional<std::uint64_t> changeCount() override;
 
-    // On X11 the clipboard's content lives in its owner. When the plain text on it is ours,
-    // hand it to a small keeper process that serves it on after this program has ended.
-    // Returns whether the keeper took it over.
-    bool keepTextAfterExit();
+    // On X11 only: there the clipboard's content lives in its owner.
+    bool keepTextAfterExit() override;
 
 private:
     std::optional<QString> readAnyText();
