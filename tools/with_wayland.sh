@@ -18,9 +18,12 @@ if [ "$(id -u)" -eq 0 ]; then
     as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
 
+# The command runs as nobody too, unless nobody cannot reach it (a build in a folder of root's):
+# then it runs as root, a client of nobody's compositor.
+command_user=("${as_user[@]}")
 if [ ${#as_user[@]} -gt 0 ] && [[ "$1" == */* ]] && ! "${as_user[@]}" test -x "$1"; then
-    echo "with_wayland.sh: the user nobody cannot run $1; build in a folder others can read" >&2
-    exit 1
+    echo "with_wayland.sh: the user nobody cannot reach $1; it runs as root" >&2
+    command_user=()
 fi
 
 session=$(mktemp -d)
@@ -68,9 +71,13 @@ fi
 
 # The command's own home and temporary folder, where it may write as that user.
 mkdir -p "$session/home" "$session/tmp"
-[ ${#as_user[@]} -eq 0 ] || chown nobody:nogroup "$session/home" "$session/tmp"
+[ ${#command_user[@]} -eq 0 ] || chown nobody:nogroup "$session/home" "$session/tmp"
+if [ ${#command_user[@]} -eq 0 ] && [ ${#as_user[@]} -gt 0 ] && [ -n "${x_display:-}" ]; then
+    # XWayland admits only its own user unless told otherwise.
+    "${as_user[@]}" env DISPLAY="$x_display" xhost +SI:localuser:root >/dev/null
+fi
 set +e
-"${as_user[@]}" env -u DISPLAY HOME="$session/home" TMPDIR="$session/tmp" \
+"${command_user[@]}" env -u DISPLAY HOME="$session/home" TMPDIR="$session/tmp" \
     XDG_RUNTIME_DIR="$session" WAYLAND_DISPLAY="$wayland_display" \
     ${x_display:+DISPLAY="$x_display"} "$@"
 status=$?
