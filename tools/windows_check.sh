@@ -25,7 +25,9 @@ core=$(grep -o '"file": "[^"]*"' build-windows/compile_commands.json | sed 's/^"
 qt_sources=()
 while IFS= read -r source; do
     case "$source" in
-    */clipboard_keeper_main.cpp | */no_registry.cpp | */tray_kind_dbus.cpp) continue ;; # not for Windows
+    # Not for Windows: X11, D-Bus and Wayland only, or POSIX pipes.
+    */clipboard_keeper_main.cpp | */no_registry.cpp | */tray_kind_dbus.cpp | */wayland/* | \
+        */system_clipboard_wayland.cpp | */pipe_io.cpp) continue ;;
     esac
     grep -qxF "$source" <<<"$core" || qt_sources+=("$source")
 done < <(find "$PWD/src" -name '*.cpp' | sort)
