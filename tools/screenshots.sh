@@ -103,9 +103,15 @@ options_window() {
     xdotool search --onlyvisible --name '^ZIQ Options$' 2>/dev/null | head -n1 | grep .
 }
 
-# Sets X, Y, WIDTH and HEIGHT to a window's place on the screen.
+# Sets X, Y, WIDTH and HEIGHT to a window's place on the screen, inside its frame. (xdotool's
+# geometry counts a window manager's frame offset twice.)
 geometry() {
-    eval "$(xdotool getwindowgeometry --shell "$1")"
+    local info
+    info=$(xwininfo -id "$1")
+    X=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+    Y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+    WIDTH=$(awk '$1 == "Width:" {print $2}' <<<"$info")
+    HEIGHT=$(awk '$1 == "Height:" {print $2}' <<<"$info")
 }
 
 # Saves a part of the screen, kept inside the screen's edges.
