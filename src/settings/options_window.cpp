@@ -77,7 +77,7 @@ bool sameRow(const QRect& a, const QRect& b) {
 // The smallest size that shows a control whole.
 QSize wholeSize(const QWidget& control) {
     return qobject_cast<const QGroupBox*>(&control) != nullptr ? control.minimumSizeHint()
-                                                                : control.sizeHint();
+                                                               : control.sizeHint();
 }
 
 // Keeps a small gap between neighbours in a row, in their designed order: a control wider than

@@ -40,9 +40,9 @@ Values readSettings(const std::filesystem::path& file, std::string& problem) {
 struct Control {
     int left, top, width, height;
 };
-constexpr Control kCheck2{1680, 120, 1215, 495};               // ZIQ/BEEPON
-constexpr Control kCheck5{0 + 840, 1920 + 240, 3615, 495};     // ZIQ/AUTOSAVE
-constexpr Control kOption1{120, 720 + 360, 1215, 495}; // the first of five, ZIQ/FREQUENCY
+constexpr Control kCheck2{1680, 120, 1215, 495};           // ZIQ/BEEPON
+constexpr Control kCheck5{0 + 840, 1920 + 240, 3615, 495}; // ZIQ/AUTOSAVE
+constexpr Control kOption1{120, 720 + 360, 1215, 495};     // the first of five, ZIQ/FREQUENCY
 
 // Clicks just right of the control's left edge, on its box or button: a short caption
 // leaves the middle of the control outside the part that takes clicks.

@@ -126,9 +126,9 @@ TEST_F(LinksEndToEnd, AutoOpenViewersShowsTheCatcherRightBelowTheTextWindow) {
     const auto text = waitForWindow(QStringLiteral("^Recent Clipboard Text$"));
     ASSERT_TRUE(catcher && text);
     // Under a window manager, judge the places once both windows have their frames.
-    const bool windowManager = run(QStringLiteral("xprop"),
-                                   {QStringLiteral("-root"), "_NET_SUPPORTING_WM_CHECK"})
-                                   .output.contains("window id");
+    const bool windowManager =
+        run(QStringLiteral("xprop"), {QStringLiteral("-root"), "_NET_SUPPORTING_WM_CHECK"})
+            .output.contains("window id");
     if (windowManager) {
         ASSERT_TRUE(waitUntil([&] { return framed(*catcher) && framed(*text); }));
     }

@@ -33,9 +33,9 @@ TEST_F(TrayMenu, RightClickOpensTheMenuAndExitRemovesTheIconAndEnds) {
     EXPECT_FALSE(trayMenuOf(program.pid()).has_value());
 
     // The right button opens the menu when it is released, not when it is pressed.
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), icon,
-                                    QStringLiteral("6"), QStringLiteral("6"),
-                                    QStringLiteral("mousedown"), QStringLiteral("3")});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("6"),
+         QStringLiteral("6"), QStringLiteral("mousedown"), QStringLiteral("3")});
     std::this_thread::sleep_for(700ms);
     EXPECT_FALSE(trayMenuOf(program.pid()).has_value()) << "opened on the press";
     run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("3")});

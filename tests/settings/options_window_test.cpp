@@ -74,7 +74,8 @@ TEST_F(OptionsWindowTest, CaptionsAreWholeAndNoControlsOverlapAtDesktopFonts) {
                 EXPECT_GE(control->height(), whole.height()) << name;
                 EXPECT_TRUE(parent->rect().contains(control->geometry())) << name;
                 for (const QWidget* other : siblings) {
-                    EXPECT_TRUE(other == control || !other->geometry().intersects(control->geometry()))
+                    EXPECT_TRUE(other == control ||
+                                !other->geometry().intersects(control->geometry()))
                         << name << " and " << other->objectName().toStdString();
                 }
             }
