@@ -74,11 +74,13 @@ wait_for() {
     return 1
 }
 
-# The window the tray host embedded: its parent is not the root window.
+# The window the tray host embedded: its parent is not the root window, and the window
+# manager leaves it alone.
 tray_icon() {
     local window
     for window in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        if ! xwininfo -id "$window" -tree | grep -q 'Parent window id:.*(the root window)'; then
+        if ! xwininfo -id "$window" -tree | grep -q 'Parent window id:.*(the root window)' &&
+            xwininfo -id "$window" | grep -q 'Override Redirect State: yes'; then
             echo "$window"
             return 0
         fi

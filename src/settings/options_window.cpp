@@ -67,7 +67,7 @@ std::string hitAndRunNotice(const std::string& programDir) {
            "run the command: \"ZIQ2.exe 99\"";
 }
 
-// Whether two controls share a row: they overlap by more than half the lower one's height.
+// Whether two controls share a row: they overlap by more than half the smaller one's height.
 // Rows of the design touch at their edges, and some overlap there by a pixel.
 bool sameRow(const QRect& a, const QRect& b) {
     const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
