@@ -39,10 +39,9 @@ QStringList stackingOrder() {
     const Run managed = run(QStringLiteral("xprop"),
                             {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
     const bool byManager = managed.output.contains("window id #");
-    const Run tree =
-        byManager ? managed
-                  : run(QStringLiteral("xwininfo"),
-                        {QStringLiteral("-root"), QStringLiteral("-children")});
+    const Run tree = byManager ? managed
+                               : run(QStringLiteral("xwininfo"),
+                                     {QStringLiteral("-root"), QStringLiteral("-children")});
     // xprop lists "# 0x1, 0x2"; xwininfo one child a line, after the root's and parent's ids.
     static const QRegularExpression id(QStringLiteral("(?:^\\s+|[#,] )(0x[0-9a-f]+)"),
                                        QRegularExpression::MultilineOption);
