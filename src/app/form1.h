@@ -23,7 +23,8 @@ public:
     explicit Form1(Program& program, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Start-up. False when this copy must end at once.
+    // Start-up. False when this copy must end at once: another copy runs, or the program was
+    // unloaded (Exit, a signal) while a box of the start-up was open.
     bool load();
     // Shutdown: removes the tray icon, closes every window and ends the event loop.
     void unload();
@@ -51,6 +52,9 @@ public:
     bool menuBusy = false;
     // Where the icon went when it was added.
     TrayKind trayKind = TrayKind::IconEvents;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenu();

@@ -34,10 +34,15 @@ int main(int argc, char* argv[]) {
     ziq::SystemTrayHost trayHost;
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
                          {*clipboard, messages, clock, desktop, registry, instance, trayHost});
+    // Before anything can show a box: SIGTERM during the welcome message ends the program too.
+    ziq::TerminationSignals termination([&program] {
+        if (program.form1) {
+            program.form1->unload();
+        }
+    });
     if (!program.start()) {
-        return 0;
+        return 0; // another copy runs, or the program was ended while it started
     }
-    ziq::TerminationSignals termination([&program] { program.form1->unload(); });
     // A desktop session that ends quits the application; shut down in order first.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, program.form1.get(),
                      [&program] { program.form1->unload(); });
