@@ -16,6 +16,8 @@
 #include <QThread>
 #include <xcb/xcb.h>
 
+#include "process_readings.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -31,41 +33,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+using ziq::bench::procField;
+using ziq::bench::waitFor;
 
 // ---- /proc readings -------------------------------------------------------------------------
-
-std::string procFile(qint64 pid, const std::string& name) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/" + name);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// A "Name: value" field of /proc/<pid>/status or /proc/<pid>/io.
-std::uint64_t procField(qint64 pid, const std::string& file, const std::string& field) {
-    std::istringstream lines(procFile(pid, file));
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind(field + ":", 0) == 0) {
-            return std::stoull(line.substr(field.size() + 1));
-        }
-    }
-    return 0;
-}
-
-// CPU time of every thread of the process, in nanoseconds.
-std::uint64_t cpuNs(qint64 pid) {
-    std::uint64_t total = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        std::istringstream stat(procFile(pid, "task/" + task.toStdString() + "/schedstat"));
-        std::uint64_t onCpu = 0;
-        stat >> onCpu;
-        total += onCpu;
-    }
-    return total;
-}
 
 // ---- the X server ---------------------------------------------------------------------------
 
@@ -159,17 +131,6 @@ private:
 };
 
 // ---- the program ----------------------------------------------------------------------------
-
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto end = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 // The binary with its help text in a program folder of its own, with initialised settings.
 class ProgramFolder {
@@ -335,30 +296,13 @@ bool measureIdleTicks(const QString& binary, int seconds, XDisplay& display) {
         return false;
     }
 
-    const qint64 ownerPid = owner.processId();
-    const std::uint64_t servedBefore = procField(ownerPid, "io", "wchar");
-    const std::uint64_t readBefore = procField(pid, "io", "rchar");
-    const std::uint64_t syscallsBefore = procField(pid, "io", "syscr");
-    const std::uint64_t cpuBefore = cpuNs(pid);
-    const auto start = Clock::now();
-    QThread::sleep(static_cast<unsigned long>(seconds));
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    const std::uint64_t served = procField(ownerPid, "io", "wchar") - servedBefore;
-    const std::uint64_t read = procField(pid, "io", "rchar") - readBefore;
-    const std::uint64_t syscalls = procField(pid, "io", "syscr") - syscallsBefore;
-    const std::uint64_t cpu = cpuNs(pid) - cpuBefore;
+    const ziq::bench::IdleCost cost = ziq::bench::measureIdle(pid, owner.processId(), seconds);
     const bool undisturbed =
         display.clipboardOwner() == ownerWindow && alive(owner) && QFileInfo(log).size() == logSize;
     stop(owner);
     stop(program);
 
-    const double ticks = elapsed / 0.05;
-    std::printf("idle ticks: %.0f in %.1f s with a 10 MiB text owned by xclip%s\n", ticks, elapsed,
-                undisturbed ? "" : " (DISTURBED: the clipboard or the log changed)");
-    std::printf("  clipboard bytes served to the program per tick: %.0f\n", double(served) / ticks);
-    std::printf("  bytes read by the program per tick (rchar): %.0f, read calls per tick: %.1f\n",
-                double(read) / ticks, double(syscalls) / ticks);
-    std::printf("  CPU time per tick: %.3f ms\n", double(cpu) / 1e6 / ticks);
+    ziq::bench::printIdle("idle ticks", "xclip", cost, undisturbed);
     return undisturbed;
 }
 

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "process_readings.h"
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -21,43 +23,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-// A "Name: value" field of /proc/<pid>/io.
-std::uint64_t ioField(qint64 pid, const std::string& field) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/io");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(field + ":", 0) == 0) {
-            return std::stoull(line.substr(field.size() + 1));
-        }
-    }
-    return 0;
-}
-
-// CPU time of every thread of the process, in nanoseconds.
-std::uint64_t cpuNs(qint64 pid) {
-    std::uint64_t total = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        std::ifstream in(tasks.filePath(task + QStringLiteral("/schedstat")).toStdString());
-        std::uint64_t ns = 0;
-        in >> ns;
-        total += ns;
-    }
-    return total;
-}
-
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto end = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        QThread::msleep(50);
-    }
-    return true;
-}
+using ziq::bench::waitFor;
 
 void stop(QProcess& process) {
     if (process.state() != QProcess::NotRunning) {
@@ -148,28 +115,11 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    const qint64 ownerPid = owner.processId();
-    const std::uint64_t servedBefore = ioField(ownerPid, "wchar");
-    const std::uint64_t readBefore = ioField(pid, "rchar");
-    const std::uint64_t callsBefore = ioField(pid, "syscr");
-    const std::uint64_t cpuBefore = cpuNs(pid);
-    const auto start = Clock::now();
-    QThread::sleep(static_cast<unsigned long>(seconds));
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    const std::uint64_t served = ioField(ownerPid, "wchar") - servedBefore;
-    const std::uint64_t read = ioField(pid, "rchar") - readBefore;
-    const std::uint64_t calls = ioField(pid, "syscr") - callsBefore;
-    const std::uint64_t cpu = cpuNs(pid) - cpuBefore;
+    const ziq::bench::IdleCost cost = ziq::bench::measureIdle(pid, owner.processId(), seconds);
     const bool undisturbed = owner.state() == QProcess::Running && QFileInfo(log).size() == logSize;
     stop(owner);
     stop(ziq);
 
-    const double ticks = elapsed / 0.05;
-    std::printf("wayland idle ticks: %.0f in %.1f s with a 10 MiB text owned by wl-copy%s\n", ticks,
-                elapsed, undisturbed ? "" : " (DISTURBED: the clipboard or the log changed)");
-    std::printf("  clipboard bytes served to the program per tick: %.0f\n", double(served) / ticks);
-    std::printf("  bytes read by the program per tick (rchar): %.0f, read calls per tick: %.1f\n",
-                double(read) / ticks, double(calls) / ticks);
-    std::printf("  CPU time per tick: %.3f ms\n", double(cpu) / ticks / 1e6);
+    ziq::bench::printIdle("wayland idle ticks", "wl-copy", cost, undisturbed);
     return 0;
 }
