@@ -25,12 +25,12 @@ core=$(grep -o '"file": "[^"]*"' build-windows/compile_commands.json | sed 's/^"
 qt_sources=()
 while IFS= read -r source; do
     case "$source" in
-    */clipboard_keeper_main.cpp | */no_registry.cpp) continue ;; # X11 and non-Windows only
+    */clipboard_keeper_main.cpp | */no_registry.cpp | *_posix.cpp) continue ;; # not for Windows
     esac
     grep -qxF "$source" <<<"$core" || qt_sources+=("$source")
 done < <(find "$PWD/src" -name '*.cpp' | sort)
 qt=$(pkg-config --variable=includedir Qt6Core)
-qt_flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Werror -I"$PWD/src"
+qt_flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Werror -I"$PWD/src" -I"$PWD/build-windows/generated"
     -DUNICODE -D_UNICODE -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB
     -isystem "$qt" -isystem "$qt/QtCore" -isystem "$qt/QtGui" -isystem "$qt/QtWidgets"
     -isystem "$qt/QtNetwork")
