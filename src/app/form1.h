@@ -9,6 +9,7 @@ class QSystemTrayIcon;
 
 namespace ziq {
 
+class Application;
 class Program;
 class WindowStack;
 
@@ -17,7 +18,7 @@ class WindowStack;
 class Form1 final : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(Program& program, QWidget* parent = nullptr);
+    explicit Form1(Application& app, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Start-up. False when this copy must end at once.
@@ -62,6 +63,7 @@ private:
     void mnuAboutClick();
     void mnuCancelClick();
 
+    Application& app_;
     Program& program_;
     WindowStack* windows_ = nullptr;
 };

@@ -1,14 +1,16 @@
+#include "app/application.h"
 #include "app/form1.h"
-#include "app/local_instance_channel.h"
-#include "app/program.h"
 #include "app/program_icon.h"
-#include "app/termination_signals.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/local_instance_channel.h"
 #include "platform/qt_app_info.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/registry.h"
+#include "platform/termination_signals.h"
+#include "platform/version.h"
+#include "settings/program.h"
 
 #include <QApplication>
 
@@ -20,7 +22,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZIQ2"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(ziq::kVersionText));
     QApplication::setWindowIcon(ziq::programIcon());
 
     ziq::QtClipboard clipboard;
@@ -31,13 +33,15 @@ int main(int argc, char* argv[]) {
     ziq::LocalInstanceChannel instance(QApplication::applicationName());
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
                          {clipboard, messages, clock, desktop, registry, instance});
-    if (!program.start()) {
+    ziq::Application app(program);
+    if (!app.start()) {
         return 0;
     }
-    ziq::TerminationSignals termination([&program] { program.form1->unload(); });
+    ziq::Form1& form1 = *app.form1;
+    ziq::TerminationSignals termination([&form1] { form1.unload(); });
     // A desktop session that ends quits the application; shut down in order first.
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, program.form1.get(),
-                     [&program] { program.form1->unload(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &form1,
+                     [&form1] { form1.unload(); });
     const int code = QApplication::exec();
     // On X11 the clipboard's content dies with its owner: hand our plain text to a keeper.
     clipboard.keepTextAfterExit();

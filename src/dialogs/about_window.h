@@ -29,6 +29,11 @@ public:
     // Starts the system information tool, or tells the user there is none.
     void StartSysInfo();
 
+signals:
+    // Ended by OK, Esc or the close box.
+    void closed();
+
+public:
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
@@ -45,8 +50,7 @@ protected:
 private:
     void buildControls();
     void load();
-    void Text1_Click();
-    void unload();
+    void text1Click();
 
     Program& program_;
 };

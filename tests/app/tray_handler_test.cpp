@@ -40,10 +40,9 @@ private:
 
 class TrayHandler : public testing::Test {
 protected:
-    TrayHandler() { tp.program->form1 = std::make_unique<Form1>(*tp.program); }
-    Form1& form() { return *tp.program->form1; }
+    Form1& form() { return *tp.app->form1; }
     bool optionsVisible() {
-        return tp.program->frmOptions != nullptr && tp.program->frmOptions->isVisible();
+        return tp.app->frmOptions != nullptr && tp.app->frmOptions->isVisible();
     }
     TestProgram tp;
 };
@@ -113,8 +112,8 @@ TEST(TrayMessage, ActivationReasonsBecomeMouseMessageCodes) {
 
 TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandlerOutsideTheIconsOwnHandling) {
     TestProgram tp;
-    ASSERT_TRUE(tp.program->start());
-    Form1& form = *tp.program->form1;
+    ASSERT_TRUE(tp.app->start());
+    Form1& form = *tp.app->form1;
     ASSERT_NE(form.trayIcon, nullptr);
     EXPECT_EQ(form.trayIcon->contextMenu(), nullptr);
     MenuWatch menu(form);
@@ -131,7 +130,7 @@ TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandlerOutsideTheIconsOwnHandling
     emit form.trayIcon->activated(QSystemTrayIcon::DoubleClick);
     QCoreApplication::processEvents();
     EXPECT_EQ(menu.openings, 2);
-    EXPECT_TRUE(tp.program->frmOptions != nullptr && tp.program->frmOptions->isVisible());
+    EXPECT_TRUE(tp.app->frmOptions != nullptr && tp.app->frmOptions->isVisible());
     // A click that arrives once shutdown has begun opens nothing.
     emit form.trayIcon->activated(QSystemTrayIcon::Context);
     tp.program->shuttingDown = 1;

@@ -18,13 +18,13 @@ namespace {
 class AboutWindowTest : public testing::Test {
 protected:
     AboutWindow& open() {
-        AboutWindow& window = tp.program->about();
+        AboutWindow& window = tp.app->about();
         window.show();
         return window;
     }
     // The window is gone once the program's reference is dropped and it has been deleted.
     void expectClosed(const QPointer<AboutWindow>& window) {
-        EXPECT_EQ(tp.program->frmAbout, nullptr);
+        EXPECT_EQ(tp.app->frmAbout, nullptr);
         EXPECT_TRUE(QTest::qWaitFor([&window] { return window.isNull(); }));
     }
 
@@ -78,7 +78,7 @@ TEST_F(AboutWindowTest, EnterEscOkAndTheCloseBoxEachCloseTheWindow) {
 
 TEST_F(AboutWindowTest, EachOpeningBuildsTheWindowAfresh) {
     QPointer<AboutWindow> first = &open();
-    EXPECT_EQ(&tp.program->about(), first.data()); // opening again shows the same window
+    EXPECT_EQ(&tp.app->about(), first.data()); // opening again shows the same window
     first->lblDisclaimer->setText(QStringLiteral("changed"));
     QTest::keyClick(first->cmdOK, Qt::Key_Return);
     expectClosed(first);
@@ -101,7 +101,7 @@ TEST_F(AboutWindowTest, SysInfoWithoutToolShowsTheUnavailableMessage) {
     EXPECT_EQ(tp.messages.shown[0].icon, MessageIcon::None);
     EXPECT_EQ(tp.messages.shown[0].caption, "ZIQ2");
     EXPECT_TRUE(tp.desktop.started.empty());
-    EXPECT_NE(tp.program->frmAbout, nullptr); // the window stays open
+    EXPECT_NE(tp.app->frmAbout, nullptr); // the window stays open
 }
 
 TEST_F(AboutWindowTest, SysInfoStartsTheToolTheRegistryNames) {
@@ -125,7 +125,7 @@ TEST_F(AboutWindowTest, ClickOnTheLinkOpensTheWebPage) {
     EXPECT_EQ(tp.desktop.opened, QStringList{window.Text1->text()});
     QTest::mouseClick(window.Text1, Qt::RightButton);
     EXPECT_EQ(tp.desktop.opened.size(), 1);
-    EXPECT_NE(tp.program->frmAbout, nullptr);
+    EXPECT_NE(tp.app->frmAbout, nullptr);
 }
 
 // The real desktop reports a program it cannot start, so the window can say so.
