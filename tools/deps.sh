@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xclip xdotool trayer x11-utils procps
     desktop-file-utils libglib2.0-bin
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
 )
 packages+=("$@")
 
