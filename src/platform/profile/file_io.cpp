@@ -4,6 +4,7 @@
 #include "platform/profile/profile_test_hooks.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <system_error>
 #include <thread>
@@ -86,6 +87,20 @@ std::filesystem::path resolveLinks(const std::filesystem::path& path) {
         }
     }
     return path;
+}
+
+OpenStatus statusFromErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return OpenStatus::Missing;
+    case EEXIST:
+        return OpenStatus::Exists;
+    case EACCES:
+    case EPERM:
+        return OpenStatus::Denied;
+    default:
+        return OpenStatus::Failed;
+    }
 }
 
 bool readChunks(char* buffer, std::size_t length, std::size_t& got, const ReadChunk& chunk) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/profile/file_io.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,6 +24,8 @@ std::int64_t coarsened(std::int64_t ns);
 // (one tick behind at most), plus a margin.
 std::int64_t clockTickNs();
 
+// What a failed open's error number means; the platform's file adds its own numbers.
+OpenStatus statusFromErrno(int error);
 // Reads at most `room` bytes to `to`, the file's bytes from `done` on (counted from where the
 // read started); returns how many, 0 at the end of the file, or -1 on an error.
 using ReadChunk = std::function<std::int64_t(char* to, std::size_t room, std::size_t done)>;

@@ -22,20 +22,9 @@ std::int64_t clockTickNs() {
 
 namespace {
 
-OpenStatus statusFromErrno(int error) {
-    switch (error) {
-    case ENOENT:
-        return OpenStatus::Missing;
-    case EEXIST:
-        return OpenStatus::Exists;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-        return OpenStatus::Denied;
-    default:
-        return OpenStatus::Failed;
-    }
+// A read-only file system and a program being run refuse a write like missing rights do.
+OpenStatus statusFromPosixErrno(int error) {
+    return error == EROFS || error == ETXTBSY ? OpenStatus::Denied : statusFromErrno(error);
 }
 
 std::int64_t nanoseconds(const timespec& time) {
@@ -67,7 +56,7 @@ int openRegular(const std::filesystem::path& path, int flags, OpenStatus& status
         handle = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (handle < 0 && errno == EINTR);
     if (handle < 0) {
-        status = statusFromErrno(errno);
+        status = statusFromPosixErrno(errno);
         return -1;
     }
     struct stat info {};
@@ -128,7 +117,7 @@ File File::createNew(const std::filesystem::path& path, std::uint32_t mode, Open
     }
     const int handle = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
                               static_cast<mode_t>(mode));
-    status = handle < 0 ? statusFromErrno(errno) : OpenStatus::Ok;
+    status = handle < 0 ? statusFromPosixErrno(errno) : OpenStatus::Ok;
     return File(handle);
 }
 

@@ -28,20 +28,6 @@ std::int64_t unixNs(LARGE_INTEGER fileTime) {
     return (fileTime.QuadPart - kEpochDifference) * 100;
 }
 
-OpenStatus statusFromErrno(int error) {
-    switch (error) {
-    case ENOENT:
-        return OpenStatus::Missing;
-    case EEXIST:
-        return OpenStatus::Exists;
-    case EACCES:
-    case EPERM:
-        return OpenStatus::Denied;
-    default:
-        return OpenStatus::Failed;
-    }
-}
-
 int openHandle(const std::filesystem::path& path, int flags, int mode, OpenStatus& status) {
     int handle = -1;
     const errno_t error =
