@@ -30,7 +30,6 @@ public:
     // release opens the menu, a left double click the options window and the menu.
     void pichookMouseMove(std::int32_t message);
 
-    QWidget* pichook = nullptr;
     QMenu* mnuBar = nullptr;
     QAction* menu2 = nullptr;
     QAction* mnuCatcher = nullptr;
@@ -63,6 +62,8 @@ private:
     void mnuAboutClick();
     void mnuCancelClick();
 
+    // The tray icon's notifications arrive here; nothing else sees it.
+    QWidget* pichook = nullptr;
     Application& app_;
     Program& program_;
     WindowStack* windows_ = nullptr;

@@ -33,17 +33,6 @@ signals:
     // Ended by OK, Esc or the close box.
     void closed();
 
-public:
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblDescription = nullptr;
-    std::array<QFrame*, 2> Line1{};
-    QLabel* lblDisclaimer = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdSysInfo = nullptr;
-    QLineEdit* Text1 = nullptr;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -53,6 +42,15 @@ private:
     void text1Click();
 
     Program& program_;
+    QLabel* picIcon = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblDescription = nullptr;
+    std::array<QFrame*, 2> Line1{};
+    QLabel* lblDisclaimer = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdSysInfo = nullptr;
+    QLineEdit* Text1 = nullptr;
 };
 
 } // namespace ziq
