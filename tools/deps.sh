@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xclip xdotool trayer x11-utils procps
+    xvfb xauth xclip xdotool trayer openbox x11-utils procps
     desktop-file-utils libglib2.0-bin
     clang libclang-rt-14-dev clang-format
 )

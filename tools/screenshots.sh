@@ -74,11 +74,13 @@ wait_for() {
     return 1
 }
 
-# The window the tray host embedded: its parent is not the root window.
+# The window the tray host embedded: its parent is not the root window, and the window
+# manager leaves it alone.
 tray_icon() {
     local window
     for window in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        if ! xwininfo -id "$window" -tree | grep -q 'Parent window id:.*(the root window)'; then
+        if ! xwininfo -id "$window" -tree | grep -q 'Parent window id:.*(the root window)' &&
+            xwininfo -id "$window" | grep -q 'Override Redirect State: yes'; then
             echo "$window"
             return 0
         fi
@@ -103,9 +105,15 @@ options_window() {
     xdotool search --onlyvisible --name '^ZIQ Options$' 2>/dev/null | head -n1 | grep .
 }
 
-# Sets X, Y, WIDTH and HEIGHT to a window's place on the screen.
+# Sets X, Y, WIDTH and HEIGHT to a window's place on the screen, inside its frame. (xdotool's
+# geometry counts a window manager's frame offset twice.)
 geometry() {
-    eval "$(xdotool getwindowgeometry --shell "$1")"
+    local info
+    info=$(xwininfo -id "$1")
+    X=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+    Y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+    WIDTH=$(awk '$1 == "Width:" {print $2}' <<<"$info")
+    HEIGHT=$(awk '$1 == "Height:" {print $2}' <<<"$info")
 }
 
 # Saves a part of the screen, kept inside the screen's edges.

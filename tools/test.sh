@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds ZIQ2 and runs every test: the unit and widget tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, a short fuzz run of the profile files, then every test of the
-# normal build, the real program under Xvfb with a tray host, xclip and xdotool included.
+# normal build, the real program under Xvfb with a window manager and a tray host, xclip and
+# xdotool included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs a command inside a private X server (Xvfb) with a tray host (trayer), then stops both.
-# The command starts only once the tray host has its panel up, so a program started
-# first thing docks its icon at once.
+# Runs a command inside a private X server (Xvfb) with a window manager (openbox) and a tray
+# host (trayer), then stops all three. Every desktop has a window manager, so windows get
+# frames, focus and stacking as users see them. The command starts only once the tray host
+# has its panel up, so a program started first thing docks its icon at once.
 set -euo pipefail
 
 fifo=$(mktemp -u)
@@ -12,13 +13,31 @@ read -r display <"$fifo"
 rm -f "$fifo"
 export DISPLAY=":$display"
 
+wm=""
 tray=""
 cleanup() {
     [ -n "$tray" ] && kill "$tray" 2>/dev/null || true
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
     wait 2>/dev/null || true
 }
 trap cleanup EXIT
+
+# A window manager announces itself on the root window once it manages the screen.
+start_wm() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    for _ in $(seq 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$wm" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+if ! start_wm; then
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+    start_wm || echo "with_display.sh: the window manager did not come up on $DISPLAY" >&2
+fi
 
 # trayer maps its panel once its tray is set up.
 tray_ready() {

@@ -19,9 +19,53 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
 
 namespace ziq {
+
+namespace {
+
+// Puts one window's outer top at another's outer bottom. On X11 a window's outer size is
+// known only once the window manager has framed it, some time after it was shown, and a window
+// moved before that may keep its inside where its frame should go. So the place is taken again
+// until it has been taken with both frames known; with no window manager, for a few seconds.
+class PlaceBelow final : public QObject {
+public:
+    PlaceBelow(QWidget& above, QWidget& below) : QObject(&above), above_(above), below_(below) {
+        place();
+        auto* again = new QTimer(this);
+        connect(again, &QTimer::timeout, this, &PlaceBelow::place);
+        again->start(50);
+        QTimer::singleShot(5000, this, &QObject::deleteLater);
+    }
+
+private:
+    void place() {
+        QWindow* top = above_.windowHandle();
+        QWindow* bottom = below_.windowHandle();
+        if (top == nullptr || bottom == nullptr) {
+            return;
+        }
+        // Read before moving: a window framed only afterwards needs one more turn.
+        const QMargins margins = bottom->frameMargins();
+        const bool framed = !margins.isNull() && !top->frameMargins().isNull();
+        // The windows' own frames, not the widgets' copies, which follow only their moves.
+        const QRect frame = top->frameGeometry();
+        const QPoint inside(below_.geometry().left(), frame.top() + frame.height() + margins.top());
+        below_.setGeometry(QRect(inside, below_.size()));
+        if (framed) {
+            deleteLater();
+        }
+    }
+
+    QWidget& above_;
+    QWidget& below_;
+};
+
+} // namespace
 
 Form1::Form1(Application& app, QWidget* parent)
     : QWidget(parent), app_(app), program_(app.program) {
@@ -77,6 +121,27 @@ void Form1::addTrayIcon() {
         },
         Qt::QueuedConnection);
     trayIcon->show();
+    QApplication::instance()->installEventFilter(this);
+}
+
+// WORKAROUND: on XEmbed trays Qt reports the right button as a context click when it is
+// pressed, but the menu opens on the release (a press alone opens nothing). The icon there is
+// Qt's own widget "QSystemTrayIconSys", whose right-button events are taken here; trays over
+// D-Bus have no such widget and keep Qt's report.
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+         type == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
+        watched->objectName() == QLatin1String("QSystemTrayIconSys")) {
+        if (type == QEvent::MouseButtonRelease && program_.shuttingDown == 0) {
+            // Queued for the same reason as the icon's own reports (addTrayIcon).
+            QMetaObject::invokeMethod(
+                this, [this] { pichookMouseMove(kRightButtonUp); }, Qt::QueuedConnection);
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::deleteTrayIcon() {
@@ -92,12 +157,20 @@ bool Form1::load() {
         CheckPrevInstance(program_) == InstanceVerdict::EndThisCopy) {
         return false;
     }
+    // A box of the start-up runs the event loop, and Exit or a signal may unload us there.
+    // The main loop has not started, so its end cannot end the program: load stops instead.
+    if (program_.shuttingDown != 0) {
+        return false;
+    }
     windows_ = new WindowStack(this);
     addTrayIcon(); // before anything else is shown, the welcome message included
     hide();
     QApplication::setQuitOnLastWindowClosed(false);
     program_.shuttingDown = 0;
     LoadSettings(program_, program_.messages);
+    if (program_.shuttingDown != 0) {
+        return false;
+    }
     showViewers();
     return true;
 }
@@ -121,8 +194,7 @@ void Form1::showViewers() {
         LinkCatcherWindow& links = *app_.frmLinkCatcher;
         text.show();
         links.show();
-        const QRect textFrame = text.frameGeometry();
-        links.move(links.frameGeometry().left(), textFrame.top() + textFrame.height());
+        new PlaceBelow(text, links);
     }
 }
 

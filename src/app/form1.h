@@ -21,7 +21,8 @@ public:
     explicit Form1(Application& app, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Start-up. False when this copy must end at once.
+    // Start-up. False when this copy must end at once: another copy runs, or the program was
+    // unloaded (Exit, a signal) while a box of the start-up was open.
     bool load();
     // Shutdown: removes the tray icon, closes every window and ends the event loop.
     void unload();
@@ -45,6 +46,9 @@ public:
     std::int32_t trayMessage = 0;
     // True while a tray notification is handled, the whole time the menu is open included.
     bool menuBusy = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenu();

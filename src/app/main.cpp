@@ -34,11 +34,12 @@ int main(int argc, char* argv[]) {
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
                          {clipboard, messages, clock, desktop, registry, instance});
     ziq::Application app(program);
-    if (!app.start()) {
-        return 0;
-    }
     ziq::Form1& form1 = *app.form1;
+    // Before anything can show a box: SIGTERM during the welcome message ends the program too.
     ziq::TerminationSignals termination([&form1] { form1.unload(); });
+    if (!app.start()) {
+        return 0; // another copy runs, or the program was ended while it started
+    }
     // A desktop session that ends quits the application; shut down in order first.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &form1,
                      [&form1] { form1.unload(); });

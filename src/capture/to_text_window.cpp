@@ -54,6 +54,7 @@ ToTextWindow::ToTextWindow(Program& program, QWidget* parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setFont(sansSerif(QFont::Normal));
     placeInTwips(*Text1, 0, 0, 5775, 495);
+    Text1->setTabChangesFocus(true); // as in a multi-line box of the original
     connect(Text1, &QPlainTextEdit::textChanged, this, &ToTextWindow::text1Edited);
     setTabOrder(Text1, Command1);
 

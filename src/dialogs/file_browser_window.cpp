@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -29,6 +30,8 @@ FileBrowserWindow::FileBrowserWindow(Program& program, QWidget* owner, QWidget* 
       program_(program), owner_(owner) {
     setObjectName(QStringLiteral("frmFileBrowser"));
     setWindowTitle(QStringLiteral("ZIQ Browse for File or Directory"));
+    // No icon, as designed: an icon set empty keeps the program's icon from being inherited.
+    setWindowIcon(QIcon());
     setFixedSize(twipsToPixels(4530), twipsToPixels(4275));
     buildControls();
 }
@@ -124,7 +127,8 @@ void FileBrowserWindow::textChanged() {
 }
 
 // A volume that cannot be read sends both lists back to the clipboard log folder, whichever
-// folder is being chosen. When that folder cannot be shown either, the lists stay as they are.
+// folder is being chosen. When that folder cannot be shown either, the directory list keeps
+// the folder it showed.
 void FileBrowserWindow::fallBack() {
     if (fallingBack_) {
         return;

@@ -21,7 +21,7 @@ void writeLinkLog(ProgramState& state, const Clock& clock, MessageBoxes& message
     }
     // One reading, so date and time of an entry always belong together.
     const LocalDateTime now = clock.now();
-    const std::string value = withoutLineBreakPairs(clipboardText);
+    const std::string value = withoutLineBreaks(clipboardText);
     const auto entry = linkLogEntry(settings.linkSaveType, settings.linkSavedFilePath, now);
     if (!entry) {
         return;

@@ -19,15 +19,13 @@ std::optional<LinkLogEntry> linkLogEntry(std::string_view linkSaveType, std::str
     return std::nullopt;
 }
 
-std::string withoutLineBreakPairs(std::string_view text) {
+std::string withoutLineBreaks(std::string_view text) {
     std::string value;
     value.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-            continue;
+    for (const char c : text) {
+        if (c != '\r' && c != '\n') {
+            value.push_back(c);
         }
-        value.push_back(text[i]);
     }
     return value;
 }

@@ -21,8 +21,9 @@ struct LinkLogEntry {
 std::optional<LinkLogEntry> linkLogEntry(std::string_view linkSaveType, std::string_view folder,
                                          const LocalDateTime& now);
 
-// The text with every CR LF pair taken out, so a caught text logs as one line; a lone CR
-// or LF stays.
-std::string withoutLineBreakPairs(std::string_view text);
+// The text with every line break taken out (CR LF, LF and CR alike), so a caught text logs as
+// one line of the profile file on every platform: a line break would start a new line, which
+// may read as a section header.
+std::string withoutLineBreaks(std::string_view text);
 
 } // namespace ziq

@@ -63,18 +63,71 @@ std::string hitAndRunNotice(const std::string& programDir) {
            "run the command: \"ZIQ2.exe 99\"";
 }
 
+// Whether two controls share a row: they overlap by more than half the smaller one's height.
+// Rows of the design touch at their edges, and some overlap there by a pixel.
+bool sameRow(const QRect& a, const QRect& b) {
+    const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+    return overlap * 2 > std::min(a.height(), b.height());
+}
+
+// The smallest size that shows a control whole.
+QSize wholeSize(const QWidget& control) {
+    return qobject_cast<const QGroupBox*>(&control) != nullptr ? control.minimumSizeHint()
+                                                               : control.sizeHint();
+}
+
+// Keeps a small gap between neighbours in a row, in their designed order: a control wider than
+// its caption needs ends short of its right-hand neighbour, else the neighbour moves right to
+// the designed gap. Where rows touch, the upper control ends just above the lower one.
+void separate(const QList<QWidget*>& controls) {
+    const int minimumGap = twipsToPixels(60);
+    const int designedGap = twipsToPixels(105);
+    QList<QWidget*> byLeft = controls;
+    std::stable_sort(byLeft.begin(), byLeft.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+    for (qsizetype i = 0; i < byLeft.size(); ++i) {
+        QWidget* left = byLeft[i];
+        for (qsizetype j = i + 1; j < byLeft.size(); ++j) {
+            QWidget* right = byLeft[j];
+            if (!sameRow(left->geometry(), right->geometry()) ||
+                right->x() >= left->geometry().right() + 1 + minimumGap) {
+                continue;
+            }
+            const int room = right->x() - minimumGap - left->x();
+            if (room >= wholeSize(*left).width()) {
+                left->resize(room, left->height());
+            } else {
+                right->move(left->geometry().right() + 1 + designedGap, right->y());
+            }
+        }
+    }
+    for (QWidget* upper : controls) {
+        for (const QWidget* lower : controls) {
+            if (lower->y() > upper->y() && upper->geometry().intersects(lower->geometry()) &&
+                !sameRow(upper->geometry(), lower->geometry())) {
+                upper->resize(upper->width(), lower->y() - upper->y());
+            }
+        }
+    }
+}
+
 // The layout was drawn for a narrow 8-point font; a wider desktop font would cut captions.
-// Controls keep their designed places and grow to their text, and whatever holds them grows
-// around them, so the window still matches its design where the font is narrow.
+// Controls grow to their text and push their right-hand neighbours on along the row, and
+// whatever holds them grows around them. Where the font is narrow all keeps its designed place.
 QSize grownToFit(QWidget& container) {
     const int margin = twipsToPixels(120);
-    QSize needed = container.size();
+    QList<QWidget*> controls;
     for (QWidget* child : container.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (auto* frame = qobject_cast<QGroupBox*>(child)) {
-            frame->resize(grownToFit(*frame));
+            frame->resize(grownToFit(*frame).expandedTo(wholeSize(*frame)));
         } else if (qobject_cast<QAbstractButton*>(child) != nullptr) {
-            child->resize(std::max(child->width(), child->sizeHint().width()), child->height());
+            child->resize(child->size().expandedTo(wholeSize(*child)));
         }
+        controls.append(child);
+    }
+    separate(controls);
+    QSize needed = container.size();
+    for (const QWidget* child : controls) {
         needed = needed.expandedTo(
             QSize(child->geometry().right() + margin, child->geometry().bottom() + 1));
     }

@@ -66,6 +66,19 @@ TEST_F(TrayMenu, TheIconCarriesTheTipAndTheProgramIconAndWasThereForTheWelcome) 
     EXPECT_FALSE(fresh.app->form1->isVisible());
 }
 
+TEST_F(TrayMenu, ExitWhileTheWelcomeIsOpenEndsTheStartUp) {
+    TestProgram fresh;
+    fresh.messages.onShow = [&](const ShownMessage&) { fresh.app->form1->mnuExit->trigger(); };
+    EXPECT_FALSE(fresh.app->start()) << "main() would go on into an endless event loop";
+    EXPECT_EQ(fresh.app->frmToText, nullptr) << "no viewers, no poller";
+    EXPECT_FALSE(fresh.app->form1->trayIcon->isVisible());
+    EXPECT_EQ(fresh.messages.shown.size(), 1u);
+    // Exit told the event loop, not running yet, to end; let one run and end, as later tests
+    // run loops of their own.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QApplication::exec();
+}
+
 TEST_F(TrayMenu, ViewItemsShowTheViewerWindows) {
     ASSERT_FALSE(tp.app->frmToText->isVisible());
     ASSERT_FALSE(tp.app->frmLinkCatcher->isVisible());

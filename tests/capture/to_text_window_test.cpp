@@ -45,6 +45,16 @@ TEST_F(ToTextWindowTest, ResizeFitsText1AtAnySize) {
     }
 }
 
+TEST_F(ToTextWindowTest, TabMovesTheFocusOnAndTypesNothing) {
+    window().show();
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    window().Text1->setFocus();
+    QTest::keyClick(window().Text1, Qt::Key_Tab);
+    EXPECT_TRUE(window().text().isEmpty());
+    EXPECT_TRUE(window().Command1->hasFocus());
+}
+
 TEST_F(ToTextWindowTest, ClosingHidesAndKeepsPollingUntilShutdown) {
     window().setText(QStringLiteral("kept"));
     window().Timer1->start();

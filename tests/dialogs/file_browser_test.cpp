@@ -6,7 +6,10 @@
 #include "settings/options_window.h"
 #include "support/test_program.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,6 +74,14 @@ TEST_F(FileBrowserTest, DriveListShowsTheMountedVolumes) {
     FileBrowserWindow& b = app().fileBrowser();
     EXPECT_EQ(b.Drive1->count(), listed.size());
     EXPECT_TRUE(b.Drive1->drive().isEmpty()); // none current until the opener picks one
+}
+
+TEST_F(FileBrowserTest, HasNoIconNotEvenTheProgramsOne) {
+    QPixmap programIcon(16, 16);
+    programIcon.fill(Qt::blue);
+    QApplication::setWindowIcon(QIcon(programIcon));
+    EXPECT_TRUE(app().fileBrowser().windowIcon().isNull());
+    QApplication::setWindowIcon(QIcon());
 }
 
 TEST_F(FileBrowserTest, ShowsTheFolderWithExactlyOneTrailingSeparator) {
@@ -188,7 +199,8 @@ TEST_F(FileBrowserTest, DriveThatIsNotReadyFallsBackToTheClipboardLogFolder) {
     EXPECT_EQ(browse().pendingLinkLogPath, clips); // whichever folder was being chosen
 }
 
-TEST_F(FileBrowserTest, UnreachableFallbackLeavesTheListsAsTheyAre) {
+// The drive list shows the volume it tried last; the folder shown does not change.
+TEST_F(FileBrowserTest, UnreachableFallbackKeepsTheFolderShownAndSaysNothing) {
     const QString first = QDir::rootPath() + QStringLiteral("ziq-gone-1/");
     const QString second = QDir::rootPath() + QStringLiteral("ziq-gone-2/");
     program().settings.savedFilePath = QDir::toNativeSeparators(second + "logs/").toStdString();

@@ -73,15 +73,21 @@ std::optional<QString> waitForWindow(const QString& titleRegex, std::chrono::mil
     return window;
 }
 
+void focusWindow(const QString& window) {
+    // Through the window manager, as a click would; without one, straight to the window.
+    if (run(QStringLiteral("xdotool"),
+            {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window})
+            .exitCode != 0) {
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    }
+}
+
 void pressKey(const QString& window, const QString& key) {
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("key"), QStringLiteral("--window"), window, key});
-    // WORKAROUND: when the key closes the focused window, xdotool dies of a BadWindow error
-    // before it releases the key; the key then stays down and auto-repeats into the next
-    // window that takes the focus (a later message box closes by itself). Release it.
-    run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), key});
+    focusWindow(window);
+    // A real key event to the focused window: one sent with --window is synthetic, and later
+    // real key events go astray after it.
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
 }
 
 QStringList visibleWindowsOf(qint64 pid) {

@@ -31,7 +31,9 @@ Run run(const QString& program, const QStringList& arguments, const QByteArray& 
 QStringList findWindows(const QString& titleRegex);
 std::optional<QString> waitForWindow(const QString& titleRegex,
                                      std::chrono::milliseconds timeout = 10s);
-// Sends a key to a window, e.g. "Return".
+// Gives a window the keyboard focus.
+void focusWindow(const QString& window);
+// Focuses a window and presses a key there, e.g. "Return".
 void pressKey(const QString& window, const QString& key);
 // The program's mapped windows, as xdotool finds them; its tray icon is one of them.
 QStringList visibleWindowsOf(qint64 pid);

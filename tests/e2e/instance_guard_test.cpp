@@ -1,6 +1,7 @@
 #include "e2e/tray_e2e.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <thread>
 
 namespace ziq::e2e {
@@ -32,17 +33,24 @@ protected:
     }
 };
 
-// The top-level windows in their stacking order, topmost first.
+// The top-level windows in their stacking order, topmost first. A window manager stacks the
+// frames it puts around them and keeps their order on the root window, bottom first.
 QStringList stackingOrder() {
-    const Run tree =
-        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+    const Run managed = run(QStringLiteral("xprop"),
+                            {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    const bool byManager = managed.output.contains("window id #");
+    const Run tree = byManager ? managed
+                               : run(QStringLiteral("xwininfo"),
+                                     {QStringLiteral("-root"), QStringLiteral("-children")});
+    // xprop lists "# 0x1, 0x2"; xwininfo one child a line, after the root's and parent's ids.
+    static const QRegularExpression id(QStringLiteral("(?:^\\s+|[#,] )(0x[0-9a-f]+)"),
+                                       QRegularExpression::MultilineOption);
     QStringList windows;
-    static const QRegularExpression id(QStringLiteral("^\\s+(0x[0-9a-f]+) "));
-    for (const QString& line : QString::fromUtf8(tree.output).split(QLatin1Char('\n'))) {
-        const auto match = id.match(line);
-        if (match.hasMatch()) {
-            windows.append(QString::number(match.captured(1).toULongLong(nullptr, 16)));
-        }
+    for (auto match = id.globalMatch(QString::fromUtf8(tree.output)); match.hasNext();) {
+        windows.append(QString::number(match.next().captured(1).toULongLong(nullptr, 16)));
+    }
+    if (byManager) {
+        std::reverse(windows.begin(), windows.end());
     }
     return windows;
 }

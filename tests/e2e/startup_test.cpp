@@ -32,6 +32,18 @@ TEST(Startup, FirstRunWelcomesWritesDefaultsAndEndsOnSigterm) {
     EXPECT_EQ(readFile(program.file("ziq2.ini")), ini);
 }
 
+TEST(Startup, SigtermWhileTheWelcomeIsOpenEndsTheProgram) {
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
+    }
+    RealProgram program;
+    program.start();
+    ASSERT_TRUE(waitForWindow(QStringLiteral("^ZIQ2$")).has_value()) << "no welcome message";
+    program.terminate();
+    ASSERT_TRUE(program.waitForExit()) << "the program ran on, unseen";
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
 TEST(Startup, InitialisedFileStartsSilentlyAndKeepsRunning) {
     if (!haveDisplay()) {
         GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";

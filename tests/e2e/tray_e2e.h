@@ -11,14 +11,17 @@
 
 namespace ziq::e2e {
 
-// A tray icon is the window that the tray host embedded: its parent is not the root window.
+// A tray icon is the window that the tray host embedded: its parent is not the root window,
+// and, unlike the windows a window manager framed, it is one the window manager leaves alone.
 inline bool isTrayIcon(const QString& window) {
     const Run got =
         run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window, QStringLiteral("-tree")});
+    const Run attributes = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
     static const QRegularExpression parent(QStringLiteral("Parent window id: [^\\n]*"));
     const auto match = parent.match(QString::fromUtf8(got.output));
     return got.exitCode == 0 && match.hasMatch() &&
-           !match.captured().contains(QStringLiteral("(the root window)"));
+           !match.captured().contains(QStringLiteral("(the root window)")) &&
+           attributes.output.contains("Override Redirect State: yes");
 }
 
 inline std::optional<QString> trayIconOf(qint64 pid) {

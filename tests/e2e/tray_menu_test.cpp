@@ -32,7 +32,13 @@ TEST_F(TrayMenu, RightClickOpensTheMenuAndExitRemovesTheIconAndEnds) {
     std::this_thread::sleep_for(700ms);
     EXPECT_FALSE(trayMenuOf(program.pid()).has_value());
 
-    clickWindow(icon, 3);
+    // The right button opens the menu when it is released, not when it is pressed.
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("6"),
+         QStringLiteral("6"), QStringLiteral("mousedown"), QStringLiteral("3")});
+    std::this_thread::sleep_for(700ms);
+    EXPECT_FALSE(trayMenuOf(program.pid()).has_value()) << "opened on the press";
+    run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("3")});
     const auto menu = waitForTrayMenu(program.pid());
     ASSERT_TRUE(menu.has_value()) << "the tray menu did not open";
     const QRect place = geometryOf(*menu);

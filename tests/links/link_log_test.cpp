@@ -88,17 +88,14 @@ TEST_F(LinkLogTest, SchemeTwoKeepsOneFilePerDayAnHourSectionAndAMinuteSecondKey)
     EXPECT_EQ(state.lastWriteResult, 1);
 }
 
-TEST_F(LinkLogTest, CrLfPairsAreTakenOutAndLoneBreaksStay) {
+TEST_F(LinkLogTest, EveryLineBreakIsTakenOut) {
     log("first\r\nsecond");
     EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "093005=firstsecond"}));
 
+    // Lone breaks too: a line of its own starting with "[" would read as a section header.
     state.settings.linkSaveType = "2";
-    log("a\r\n\r\nb\rc");
-    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=ab\rc"}));
-    // Pairs are taken out in one pass: what is left of "\r\r\n\n" is a lone CR and a lone LF.
-    clock.time.second = 6;
-    log("x\r\r\n\ny");
-    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=ab\rc", "3006=x\r\ny"}));
+    log("a\n[b]\rc\r\r\n\nd");
+    EXPECT_EQ(slurp("u20040125.txt"), lines({"[09]", "3005=a[b]cd"}));
 }
 
 TEST_F(LinkLogTest, TwoCatchesInOneSecondLeaveTheLaterOne) {

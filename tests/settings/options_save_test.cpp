@@ -4,6 +4,7 @@
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
 #include "settings/read_ini_value.h"
+#include "platform/profile/profile_test_util.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
 
@@ -162,6 +163,30 @@ TEST_F(SaveOptionsTest, EachWriteRecordsItsResultAndOnlyTheLastDecidesTheWarning
     EXPECT_EQ(state.settings.frequency, "1");
     EXPECT_EQ(stored("ZIQ", "FREQUENCY"), "1");
 }
+
+#ifndef _WIN32
+// Root writes anywhere (CI runs as root): the save runs in a child that has given up its
+// rights, in a folder of its own, so that only the file's mode can stop the writes.
+TEST_F(SaveOptionsTest, ReadOnlyFileWarnsOnceAlsoWhenNothingChanged) {
+    const OptionsChoice unchanged = choiceOf({1, 2, 4, 5, 6, 8}, {1, 8, 10}); // the defaults
+    const std::string before = test::readFile(iniPath());
+    SaveOptions(state, messages, unchanged);
+    ASSERT_EQ(test::readFile(iniPath()), before) << "the choice differs from the file";
+    ASSERT_TRUE(messages.shown.empty());
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(folder.path().c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(::chown(iniPath().c_str(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(::chmod(iniPath().c_str(), 0444), 0);
+    EXPECT_TRUE(profile::test::runUnprivileged([&] {
+        SaveOptions(state, messages, unchanged);
+        return ::access(iniPath().c_str(), W_OK) != 0 && messages.shown.size() == 1 &&
+               messages.shown[0].text == kSaveError;
+    }));
+    EXPECT_EQ(test::readFile(iniPath()), before);
+}
+#endif
 
 TEST_F(SaveOptionsTest, EmptyPendingFolderIsNotWrittenAsTheRoot) {
     const std::string before = stored("ZIQ", "SAVEDFILEPATH");

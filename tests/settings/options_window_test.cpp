@@ -3,6 +3,7 @@
 #include "dialogs/about_window.h"
 #include "platform/twips.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -52,15 +53,37 @@ TEST_F(OptionsWindowTest, LaysOutControlsInTwipsInsideTheirFrames) {
     EXPECT_EQ(w.Command1->iconSize(), QSize(32, 32));
 }
 
-TEST_F(OptionsWindowTest, EveryCaptionFitsInsideItsFrameAndTheWindow) {
-    OptionsWindow& w = open();
-    for (QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
-        const std::string name = button->objectName().toStdString();
-        EXPECT_GE(button->width(), button->sizeHint().width()) << name;
-        const QWidget* parent = button->parentWidget();
-        EXPECT_TRUE(parent->rect().contains(button->geometry())) << name;
-        EXPECT_TRUE(w.rect().contains(QRect(parent->mapTo(&w, QPoint()), parent->size()))) << name;
+// At the fonts of ordinary desktops every caption is whole and inside its frame and the
+// window, and no two controls side by side run into each other.
+TEST_F(OptionsWindowTest, CaptionsAreWholeAndNoControlsOverlapAtDesktopFonts) {
+    const QFont original = QApplication::font();
+    for (const int points : {9, 10, 11, 12}) {
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        OptionsWindow& w = open();
+        for (QWidget* parent : std::initializer_list<QWidget*>{&w, w.Frame1, w.Frame2, w.Frame3}) {
+            const auto siblings = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            for (const QWidget* control : siblings) {
+                const std::string name =
+                    std::to_string(points) + " pt " + control->objectName().toStdString();
+                const QSize whole = qobject_cast<const QGroupBox*>(control) != nullptr
+                                        ? control->minimumSizeHint()
+                                        : control->sizeHint();
+                EXPECT_GE(control->width(), whole.width()) << name;
+                EXPECT_GE(control->height(), whole.height()) << name;
+                EXPECT_TRUE(parent->rect().contains(control->geometry())) << name;
+                for (const QWidget* other : siblings) {
+                    EXPECT_TRUE(other == control ||
+                                !other->geometry().intersects(control->geometry()))
+                        << name << " and " << other->objectName().toStdString();
+                }
+            }
+        }
+        w.close();
+        flush();
     }
+    QApplication::setFont(original);
 }
 
 TEST_F(OptionsWindowTest, StartToolTipsStandAsWritten) {
