@@ -53,17 +53,16 @@ struct CapturingProgram {
         s.linkAutoSave = "1";
         s.linkSaveType = "1";
         s.linkSavedFilePath = s.savedFilePath;
-        tp.program->frmToText = std::make_unique<ToTextWindow>(*tp.program);
-        tp.program->frmToText->Timer1->stop();
-        tp.program->frmLinkCatcher = std::make_unique<LinkCatcherWindow>(*tp.program);
+        tp.app->loadViewers();
+        tp.app->frmToText->Timer1->stop();
         if (visible) {
-            tp.program->frmToText->show();
+            tp.app->frmToText->show();
         }
         QCoreApplication::processEvents();
     }
     // One tick that captures what the clipboard holds, and the repaint that follows.
     bool capture() {
-        ToTextWindow& window = *tp.program->frmToText;
+        ToTextWindow& window = *tp.app->frmToText;
         window.tick();
         QCoreApplication::processEvents();
         return window.text().size() == tp.clipboard.text.size();

@@ -10,7 +10,7 @@ packages=(
     xvfb xauth xclip xdotool trayer openbox x11-utils procps
     desktop-file-utils libglib2.0-bin
     dbus-daemon xfce4-panel xfconf
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     libwayland-dev qt6-wayland sway xwayland wl-clipboard x11-xserver-utils
 )
 packages+=("$@")

@@ -27,12 +27,12 @@ while IFS= read -r source; do
     case "$source" in
     # Not for Windows: X11, D-Bus and Wayland only, or POSIX pipes.
     */clipboard_keeper_main.cpp | */no_registry.cpp | */tray_kind_dbus.cpp | */wayland/* | \
-        */system_clipboard_wayland.cpp | */pipe_io.cpp) continue ;;
+        */system_clipboard_wayland.cpp | */pipe_io.cpp | *_posix.cpp) continue ;;
     esac
     grep -qxF "$source" <<<"$core" || qt_sources+=("$source")
 done < <(find "$PWD/src" -name '*.cpp' | sort)
 qt=$(pkg-config --variable=includedir Qt6Core)
-qt_flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Werror -I"$PWD/src"
+qt_flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Werror -I"$PWD/src" -I"$PWD/build-windows/generated"
     -DUNICODE -D_UNICODE -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB
     -isystem "$qt" -isystem "$qt/QtCore" -isystem "$qt/QtGui" -isystem "$qt/QtWidgets"
     -isystem "$qt/QtNetwork")

@@ -1,7 +1,7 @@
 #include "app/check_prev_instance.h"
 
-#include "app/instance_channel.h"
-#include "app/program.h"
+#include "platform/instance_channel.h"
+#include "settings/program.h"
 
 namespace ziq {
 

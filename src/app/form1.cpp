@@ -1,8 +1,7 @@
 #include "app/form1.h"
 
+#include "app/application.h"
 #include "app/check_prev_instance.h"
-#include "app/instance_channel.h"
-#include "app/program.h"
 #include "app/program_icon.h"
 #include "app/tray_message.h"
 #include "app/window_stack.h"
@@ -11,8 +10,10 @@
 #include "dialogs/file_browser_window.h"
 #include "links/link_catcher_window.h"
 #include "platform/clipboard.h"
+#include "platform/instance_channel.h"
 #include "settings/load_settings.h"
 #include "settings/options_window.h"
+#include "settings/program.h"
 #include "settings/setting_number.h"
 
 #include <QApplication>
@@ -65,7 +66,8 @@ private:
 
 } // namespace
 
-Form1::Form1(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
+Form1::Form1(Application& app, QWidget* parent)
+    : QWidget(parent), app_(app), program_(app.program) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZIQ"));
     setWindowIcon(programIcon());
@@ -199,11 +201,10 @@ bool Form1::comeForward(const std::string& title) {
 void Form1::showViewers() {
     // Loading both windows starts the poller; they are shown only when asked for, which
     // spares the user a flash of two windows at every start.
-    program_.frmToText = std::make_unique<ToTextWindow>(program_);
-    program_.frmLinkCatcher = std::make_unique<LinkCatcherWindow>(program_);
+    app_.loadViewers();
     if (strictEquals(program_.settings.autoOpenViewers, 1)) {
-        ToTextWindow& text = *program_.frmToText;
-        LinkCatcherWindow& links = *program_.frmLinkCatcher;
+        ToTextWindow& text = *app_.frmToText;
+        LinkCatcherWindow& links = *app_.frmLinkCatcher;
         text.show();
         links.show();
         new PlaceBelow(text, links);
@@ -217,7 +218,7 @@ void Form1::pichookMouseMove(std::int32_t message) {
     }
     menuBusy = true;
     if (trayMessage == kLeftButtonDoubleClick) {
-        program_.options().show();
+        app_.options().show();
         popUpMenu();
     } else if (trayMessage == kRightButtonUp) {
         popUpMenu();
@@ -230,14 +231,14 @@ void Form1::popUpMenu() {
 }
 
 void Form1::menu2Click() {
-    if (program_.frmToText) {
-        program_.frmToText->show();
+    if (app_.frmToText) {
+        app_.frmToText->show();
     }
 }
 
 void Form1::mnuCatcherClick() {
-    if (program_.frmLinkCatcher) {
-        program_.frmLinkCatcher->show();
+    if (app_.frmLinkCatcher) {
+        app_.frmLinkCatcher->show();
     }
 }
 
@@ -257,11 +258,11 @@ void Form1::mnuOnOffClick() {
 }
 
 void Form1::mnuOptionsClick() {
-    program_.options().show();
+    app_.options().show();
 }
 
 void Form1::mnuAboutClick() {
-    program_.about().show();
+    app_.about().show();
 }
 
 void Form1::mnuCancelClick() {
@@ -282,11 +283,11 @@ void Form1::unload() {
             window->close();
         }
     };
-    closeWindow(program_.frmAbout.get());
-    closeWindow(program_.frmFileBrowser.get());
-    closeWindow(program_.frmLinkCatcher.get());
-    closeWindow(program_.frmOptions.get());
-    closeWindow(program_.frmToText.get());
+    closeWindow(app_.frmAbout.get());
+    closeWindow(app_.frmFileBrowser.get());
+    closeWindow(app_.frmLinkCatcher.get());
+    closeWindow(app_.frmOptions.get());
+    closeWindow(app_.frmToText.get());
     QApplication::exit(0);
 }
 

@@ -12,6 +12,7 @@ class QMenu;
 
 namespace ziq {
 
+class Application;
 class Program;
 class WindowStack;
 
@@ -20,7 +21,7 @@ class WindowStack;
 class Form1 final : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(Program& program, QWidget* parent = nullptr);
+    explicit Form1(Application& app, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Start-up. False when this copy must end at once: another copy runs, or the program was
@@ -33,7 +34,6 @@ public:
     // release opens the menu, a left double click the options window and the menu.
     void pichookMouseMove(std::int32_t message);
 
-    QWidget* pichook = nullptr;
     QMenu* mnuBar = nullptr;
     QAction* menu2 = nullptr;
     QAction* mnuCatcher = nullptr;
@@ -73,6 +73,9 @@ private:
     void mnuAboutClick();
     void mnuCancelClick();
 
+    // The tray icon's notifications arrive here; nothing else sees it.
+    QWidget* pichook = nullptr;
+    Application& app_;
     Program& program_;
     WindowStack* windows_ = nullptr;
     DoubleActivate doubleActivate_;

@@ -1,15 +1,17 @@
+#include "app/application.h"
 #include "app/form1.h"
-#include "app/local_instance_channel.h"
-#include "app/program.h"
 #include "app/program_icon.h"
-#include "app/termination_signals.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/local_instance_channel.h"
 #include "platform/qt_app_info.h"
 #include "platform/qt_message_boxes.h"
 #include "platform/registry.h"
 #include "platform/system_clipboard.h"
 #include "platform/tray_host.h"
+#include "platform/termination_signals.h"
+#include "platform/version.h"
+#include "settings/program.h"
 
 #include <QApplication>
 
@@ -22,7 +24,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZIQ2"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(ziq::kVersionText));
     QApplication::setWindowIcon(ziq::programIcon());
 
     const std::unique_ptr<ziq::SystemClipboard> clipboard = ziq::openSystemClipboard();
@@ -34,18 +36,16 @@ int main(int argc, char* argv[]) {
     ziq::SystemTrayHost trayHost;
     ziq::Program program(ziq::appInfoFromApplication(QApplication::arguments()),
                          {*clipboard, messages, clock, desktop, registry, instance, trayHost});
+    ziq::Application app(program);
+    ziq::Form1& form1 = *app.form1;
     // Before anything can show a box: SIGTERM during the welcome message ends the program too.
-    ziq::TerminationSignals termination([&program] {
-        if (program.form1) {
-            program.form1->unload();
-        }
-    });
-    if (!program.start()) {
+    ziq::TerminationSignals termination([&form1] { form1.unload(); });
+    if (!app.start()) {
         return 0; // another copy runs, or the program was ended while it started
     }
     // A desktop session that ends quits the application; shut down in order first.
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, program.form1.get(),
-                     [&program] { program.form1->unload(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &form1,
+                     [&form1] { form1.unload(); });
     const int code = QApplication::exec();
     // The clipboard's content dies with its owner: hand our plain text to a keeper.
     clipboard->keepTextAfterExit();

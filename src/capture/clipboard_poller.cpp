@@ -1,21 +1,21 @@
 #include "capture/clipboard_poller.h"
 
-#include "app/form1.h"
-#include "app/program.h"
 #include "capture/link_recognition.h"
 #include "capture/to_text_window.h"
 #include "platform/clipboard.h"
 #include "platform/desktop.h"
+#include "settings/program.h"
 #include "settings/setting_number.h"
 
-#include <QAction>
 #include <QScopedValueRollback>
 #include <QTimer>
 
 namespace ziq {
 
-ClipboardPoller::ClipboardPoller(Program& program, ToTextWindow& window)
-    : program_(program), window_(window) {}
+ClipboardPoller::ClipboardPoller(Program& program, ToTextWindow& window, QObject* parent)
+    : QObject(parent), program_(program), window_(window) {}
+
+ClipboardPoller::~ClipboardPoller() = default;
 
 void ClipboardPoller::tick() {
     // A log that fails shows a modal box, whose event loop goes on delivering ticks. Those
@@ -27,10 +27,10 @@ void ClipboardPoller::tick() {
 
     const Settings& settings = program_.settings;
     if (guardedEquals(settings.clipboardOn, 0)) {
-        setOnOffCaption(QStringLiteral("Turn On ZIQ"));
+        emit onOffCaptionChanged(QStringLiteral("Turn On ZIQ"));
     }
     if (guardedEquals(settings.clipboardOn, 1)) {
-        setOnOffCaption(QStringLiteral("Turn Off ZIQ"));
+        emit onOffCaptionChanged(QStringLiteral("Turn Off ZIQ"));
     }
     if (guardedEquals(settings.clipboardOn, 0)) {
         return;
@@ -41,12 +41,6 @@ void ClipboardPoller::tick() {
         return;
     }
     applyFrequency();
-}
-
-void ClipboardPoller::setOnOffCaption(const QString& caption) {
-    if (program_.form1 != nullptr && program_.form1->mnuOnOff != nullptr) {
-        program_.form1->mnuOnOff->setText(caption);
-    }
 }
 
 void ClipboardPoller::captureNewText() {
@@ -78,7 +72,14 @@ void ClipboardPoller::captureNewText() {
         program_.desktop.beep();
     }
     if (strictEquals(program_.settings.linkCatcherOn, 1)) {
-        recognizeLink(program_);
+        recognizeLink();
+    }
+}
+
+void ClipboardPoller::recognizeLink() {
+    const QString text = window_.text();
+    if (isCaughtLink(text, program_.settings)) {
+        emit linkCaught(text);
     }
 }
 
@@ -109,9 +110,7 @@ void ClipboardPoller::lookedAt(std::optional<std::uint64_t> changes) {
 
 void ClipboardPoller::endProgram() {
     endedProgram_ = true;
-    if (program_.form1 != nullptr) {
-        program_.form1->unload();
-    }
+    emit hitAndRunFinished();
 }
 
 void ClipboardPoller::applyFrequency() {

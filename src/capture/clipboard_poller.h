@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -11,19 +12,30 @@ class ToTextWindow;
 
 // The program's main loop: each tick of the clipboard text window's timer captures new
 // clipboard text into the window (which logs it), leaves plain text on the clipboard,
-// hands the text to link recognition, and ends the program in hit-and-run mode.
-class ClipboardPoller final {
+// announces a caught link, and announces the end of a hit-and-run.
+class ClipboardPoller final : public QObject {
+    Q_OBJECT
 public:
-    ClipboardPoller(Program& program, ToTextWindow& window);
+    ClipboardPoller(Program& program, ToTextWindow& window, QObject* parent = nullptr);
+    ~ClipboardPoller() override;
     ClipboardPoller(const ClipboardPoller&) = delete;
     ClipboardPoller& operator=(const ClipboardPoller&) = delete;
 
     void tick();
+    // Link recognition: tests the window's text and announces it when it counts as a link.
+    void recognizeLink();
     // Whether a tick has ended the program (hit-and-run).
     bool endedProgram() const { return endedProgram_; }
 
+signals:
+    // The tray menu's on/off item should read `caption`.
+    void onOffCaptionChanged(const QString& caption);
+    // A captured text counts as a link; receivers run inside the tick, before it goes on.
+    void linkCaught(const QString& link);
+    // Hit-and-run mode: the one tick is done and the program should end.
+    void hitAndRunFinished();
+
 private:
-    void setOnOffCaption(const QString& caption);
     void captureNewText();
     void replaceWithPlainText(const QString& captured, std::optional<std::uint64_t> changesAtRead);
     void endProgram();

@@ -1,9 +1,7 @@
 #include "capture/link_recognition.h"
 
-#include "app/program.h"
-#include "capture/to_text_window.h"
-#include "links/link_catcher_window.h"
 #include "settings/setting_number.h"
+#include "settings/settings.h"
 
 namespace ziq {
 
@@ -13,20 +11,11 @@ bool looksLikeLink(const QString& text, LinkMode mode) {
     return isLinkText(units, mode);
 }
 
-void recognizeLink(Program& program) {
-    if (!program.frmToText || !program.frmLinkCatcher) {
-        return;
-    }
-    const QString caught = program.frmToText->text();
+bool isCaughtLink(const QString& text, const Settings& settings) {
     // A setting that is not a number lets the strict test's early end run.
     const LinkMode mode =
-        guardedEquals(program.settings.strictUrls, 1) ? LinkMode::Strict : LinkMode::Loose;
-    if (!looksLikeLink(caught, mode)) {
-        return;
-    }
-    LinkCatcherWindow& catcher = *program.frmLinkCatcher;
-    const QString before = catcher.text();
-    catcher.setText(before.isEmpty() ? caught : before + QStringLiteral("\r\n") + caught);
+        guardedEquals(settings.strictUrls, 1) ? LinkMode::Strict : LinkMode::Loose;
+    return looksLikeLink(text, mode);
 }
 
 } // namespace ziq

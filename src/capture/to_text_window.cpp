@@ -1,6 +1,6 @@
 #include "capture/to_text_window.h"
 
-#include "app/program.h"
+#include "settings/program.h"
 #include "capture/clipboard_log.h"
 #include "capture/clipboard_poller.h"
 #include "platform/twips.h"
@@ -19,11 +19,11 @@ namespace ziq {
 
 namespace {
 
-QFont sansSerif(bool bold) {
+QFont sansSerif(QFont::Weight weight) {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Sans Serif")});
     font.setPointSizeF(8.25);
-    font.setBold(bold);
+    font.setWeight(weight);
     return font;
 }
 
@@ -39,7 +39,7 @@ ToTextWindow::ToTextWindow(Program& program, QWidget* parent)
     setObjectName(QStringLiteral("frmToText"));
     setWindowTitle(QStringLiteral("Recent Clipboard Text"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ziq.png")));
-    setFont(sansSerif(true));
+    setFont(sansSerif(QFont::Bold));
     resize(twipsToPixels(4995), twipsToPixels(1455));
 
     // The cancel button lies under the text box: it is never seen and only catches Esc.
@@ -52,7 +52,7 @@ ToTextWindow::ToTextWindow(Program& program, QWidget* parent)
 
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setFont(sansSerif(false));
+    Text1->setFont(sansSerif(QFont::Normal));
     placeInTwips(*Text1, 0, 0, 5775, 495);
     Text1->setTabChangesFocus(true); // as in a multi-line box of the original
     connect(Text1, &QPlainTextEdit::textChanged, this, &ToTextWindow::text1Edited);

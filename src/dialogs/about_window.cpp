@@ -1,8 +1,8 @@
 #include "dialogs/about_window.h"
 
-#include "app/program.h"
+#include "settings/program.h"
 #include "dialogs/sys_info.h"
-#include "dialogs/file_lookup.h"
+#include "platform/file_lookup.h"
 #include "platform/desktop.h"
 #include "platform/twips.h"
 
@@ -55,7 +55,7 @@ AboutWindow::AboutWindow(Program& program, QWidget* parent) : QDialog(parent), p
     setFixedSize(twipsToPixels(5730), twipsToPixels(4215));
     buildControls();
     // OK, Esc and the close box all end the dialog; every way out drops the window.
-    connect(this, &QDialog::finished, this, &AboutWindow::unload);
+    connect(this, &QDialog::finished, this, &AboutWindow::closed);
     load();
 }
 
@@ -142,20 +142,14 @@ void AboutWindow::StartSysInfo() {
 bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text1 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        Text1_Click();
+        text1Click();
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void AboutWindow::Text1_Click() {
+void AboutWindow::text1Click() {
     // Nothing useful to tell the user if the desktop cannot open it.
     program_.desktop.openDocument(fromUtf8(kAboutWebPage));
-}
-
-void AboutWindow::unload() {
-    if (program_.frmAbout.get() == this) {
-        program_.discardAbout();
-    }
 }
 
 } // namespace ziq

@@ -29,6 +29,19 @@ public:
     // Starts the system information tool, or tells the user there is none.
     void StartSysInfo();
 
+signals:
+    // Ended by OK, Esc or the close box.
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void load();
+    void text1Click();
+
+    Program& program_;
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
@@ -38,17 +51,6 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSysInfo = nullptr;
     QLineEdit* Text1 = nullptr;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void buildControls();
-    void load();
-    void Text1_Click();
-    void unload();
-
-    Program& program_;
 };
 
 } // namespace ziq

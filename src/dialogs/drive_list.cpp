@@ -1,5 +1,7 @@
 #include "dialogs/drive_list.h"
 
+#include "platform/app_info.h"
+
 #include <QDir>
 #include <QStorageInfo>
 #include <algorithm>
@@ -16,11 +18,7 @@ QString withSlash(QString path) {
 }
 
 Qt::CaseSensitivity pathCase() {
-#ifdef _WIN32
-    return Qt::CaseInsensitive;
-#else
-    return Qt::CaseSensitive;
-#endif
+    return kPathsIgnoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
 }
 
 } // namespace

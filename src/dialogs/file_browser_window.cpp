@@ -1,11 +1,11 @@
 #include "dialogs/file_browser_window.h"
 
-#include "app/program.h"
+#include "settings/program.h"
 #include "dialogs/directory_list.h"
 #include "dialogs/drive_list.h"
 #include "platform/app_info.h"
 #include "platform/twips.h"
-#include "settings/options_window.h"
+#include "platform/window_front.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QWindow>
 
 namespace ziq {
 
@@ -23,10 +24,10 @@ QString fromUtf8(const std::string& text) {
 }
 } // namespace
 
-FileBrowserWindow::FileBrowserWindow(Program& program, QWidget* parent)
+FileBrowserWindow::FileBrowserWindow(Program& program, QWidget* owner, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      program_(program) {
+      program_(program), owner_(owner) {
     setObjectName(QStringLiteral("frmFileBrowser"));
     setWindowTitle(QStringLiteral("ZIQ Browse for File or Directory"));
     // No icon, as designed: an icon set empty keeps the program's icon from being inherited.
@@ -86,6 +87,18 @@ void FileBrowserWindow::buildControls() {
     connect(Command1, &QPushButton::clicked, this, &FileBrowserWindow::cancel);
 }
 
+void FileBrowserWindow::browseFrom(const QString& folder) {
+    Text1->clear();
+    Text1->setEnabled(false);
+    if (QWindow* own = owner_ != nullptr ? owner_->windowHandle() : nullptr) {
+        createWinId();
+        windowHandle()->setTransientParent(own);
+    }
+    bringForward(*this);
+    setDrive(folder.toStdString());
+    setDirectory(folder.toStdString());
+}
+
 bool FileBrowserWindow::setDrive(const std::string& folder) {
     return Drive1->setDrive(fromUtf8(folder));
 }
@@ -132,9 +145,9 @@ void FileBrowserWindow::commit() {
     const std::string chosen = Dir1->path().toStdString();
     // Nothing is chosen while the list shows no folder at all.
     if (!chosen.empty()) {
-        if (browse.browseTarget == 1 && browse.logPathChanged == 1) {
+        if (browse.browseTarget == BrowseTarget::ClipboardLog && browse.logPathChanged == 1) {
             browse.pendingLogPath = chosen;
-        } else if (browse.browseTarget == 2 && browse.linkLogPathChanged == 1) {
+        } else if (browse.browseTarget == BrowseTarget::LinkLog && browse.linkLogPathChanged == 1) {
             browse.pendingLinkLogPath = chosen;
         }
     }
@@ -143,14 +156,15 @@ void FileBrowserWindow::commit() {
 
 void FileBrowserWindow::cancel() {
     BrowseState& browse = program_.browse;
-    if (browse.browseTarget == 0) {
+    if (browse.browseTarget == BrowseTarget::None) {
         browse.logPathChanged = 0;
         browse.linkLogPathChanged = 0;
     }
-    if (browse.browseTarget == 1 && program_.settings.savedFilePath != browse.pendingLogPath) {
+    if (browse.browseTarget == BrowseTarget::ClipboardLog &&
+        program_.settings.savedFilePath != browse.pendingLogPath) {
         browse.logPathChanged = 1;
     }
-    if (browse.browseTarget == 2 &&
+    if (browse.browseTarget == BrowseTarget::LinkLog &&
         program_.settings.linkSavedFilePath != browse.pendingLinkLogPath) {
         browse.linkLogPathChanged = 1;
     }
@@ -164,8 +178,8 @@ void FileBrowserWindow::showEvent(QShowEvent* event) {
     }
     placed_ = true;
     QRect owner;
-    if (program_.frmOptions != nullptr && program_.frmOptions->isVisible()) {
-        owner = program_.frmOptions->frameGeometry();
+    if (owner_ != nullptr && owner_->isVisible()) {
+        owner = owner_->frameGeometry();
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         owner = screen->availableGeometry();
     }
@@ -181,10 +195,7 @@ void FileBrowserWindow::closeEvent(QCloseEvent* event) {
     if (program_.shuttingDown != 0) {
         return;
     }
-    if (program_.frmOptions != nullptr) {
-        program_.frmOptions->setEnabled(true);
-    }
-    program_.discardFileBrowser();
+    emit closed();
 }
 
 } // namespace ziq

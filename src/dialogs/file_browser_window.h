@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <string>
 
@@ -13,18 +14,28 @@ class DriveList;
 class DirectoryList;
 
 // The folder picker of the options window. It hands the chosen folder back through the
-// program's browse state; its opener prepares it (see OptionsWindow).
+// program's browse state.
 class FileBrowserWindow final : public QWidget {
     Q_OBJECT
 public:
-    explicit FileBrowserWindow(Program& program, QWidget* parent = nullptr);
+    // First shown over `owner` while that is visible, else in the middle of the screen.
+    explicit FileBrowserWindow(Program& program, QWidget* owner = nullptr,
+                               QWidget* parent = nullptr);
     ~FileBrowserWindow() override;
 
-    // Used by the opener. False when the folder (or its volume) cannot be shown; the lists
-    // then keep what they show.
+    // Shows the browser in front of its owner, starting at `folder`. A folder or volume that
+    // cannot be shown leaves the lists as they are.
+    void browseFrom(const QString& folder);
+    // False when the folder (or its volume) cannot be shown; the lists then keep what they
+    // show.
     bool setDrive(const std::string& folder);
     bool setDirectory(const std::string& folder);
 
+signals:
+    // Closed while the program runs: the window that waited for it may go on.
+    void closed();
+
+public:
     DriveList* Drive1 = nullptr;
     DirectoryList* Dir1 = nullptr;
     QPushButton* Command1 = nullptr; // Cancel
@@ -45,6 +56,7 @@ private:
     void cancel();
 
     Program& program_;
+    QPointer<QWidget> owner_;
     bool fallingBack_ = false;
     bool placed_ = false;
 };

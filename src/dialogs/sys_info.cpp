@@ -1,6 +1,6 @@
 #include "dialogs/sys_info.h"
 
-#include "dialogs/file_lookup.h"
+#include "platform/file_lookup.h"
 #include "platform/app_info.h"
 #include "platform/registry.h"
 

@@ -1,7 +1,6 @@
 #include "links/link_catcher_window.h"
 
-#include "app/program.h"
-#include "capture/to_text_window.h"
+#include "settings/program.h"
 #include "links/link_log.h"
 #include "platform/twips.h"
 
@@ -21,8 +20,8 @@ constexpr int kText1Left = 0;
 constexpr int kText1Top = 120;
 } // namespace
 
-LinkCatcherWindow::LinkCatcherWindow(Program& program, QWidget* parent)
-    : QWidget(parent), program_(program) {
+LinkCatcherWindow::LinkCatcherWindow(Program& program, TextSource clipboardText, QWidget* parent)
+    : QWidget(parent), program_(program), clipboardText_(std::move(clipboardText)) {
     setObjectName(QStringLiteral("frmLinkCatcher"));
     setWindowTitle(QStringLiteral("Link Catcher"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ziq.png")));
@@ -43,7 +42,7 @@ LinkCatcherWindow::LinkCatcherWindow(Program& program, QWidget* parent)
     placeInTwips(*Text1, kText1Left, kText1Top, 4575, 1815);
     Text1->raise();
     setTabOrder(Text1, Command1);
-    connect(Text1, &QPlainTextEdit::textChanged, this, &LinkCatcherWindow::onText1Edited);
+    connect(Text1, &QPlainTextEdit::textChanged, this, &LinkCatcherWindow::text1Edited);
 
     load();
 }
@@ -109,10 +108,15 @@ void LinkCatcherWindow::setText(const QString& text) {
     assigning_ = false;
     text_ = text;
     shown_ = Text1->toPlainText();
-    Text1_Change();
+    text1Change();
 }
 
-void LinkCatcherWindow::onText1Edited() {
+void LinkCatcherWindow::appendLink(const QString& link) {
+    const QString before = text();
+    setText(before.isEmpty() ? link : before + QStringLiteral("\r\n") + link);
+}
+
+void LinkCatcherWindow::text1Edited() {
     if (assigning_) {
         return;
     }
@@ -123,12 +127,12 @@ void LinkCatcherWindow::onText1Edited() {
     // After a hand edit the box's own text is the truth.
     text_ = now;
     shown_ = now;
-    Text1_Change();
+    text1Change();
 }
 
-void LinkCatcherWindow::Text1_Change() {
-    const QString clipboardText = program_.frmToText ? program_.frmToText->text() : QString();
-    writeLinkLog(program_, program_.messages, program_.clock, clipboardText.toStdString());
+void LinkCatcherWindow::text1Change() {
+    const QString clipboardText = clipboardText_ ? clipboardText_() : QString();
+    writeLinkLog(program_, program_.clock, program_.messages, clipboardText.toStdString());
 }
 
 } // namespace ziq

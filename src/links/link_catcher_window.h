@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -15,7 +16,10 @@ class Program;
 class LinkCatcherWindow final : public QWidget {
     Q_OBJECT
 public:
-    explicit LinkCatcherWindow(Program& program, QWidget* parent = nullptr);
+    // Where the link log takes the text it records: the clipboard text window's text.
+    using TextSource = std::function<QString()>;
+
+    LinkCatcherWindow(Program& program, TextSource clipboardText, QWidget* parent = nullptr);
     ~LinkCatcherWindow() override;
     LinkCatcherWindow(const LinkCatcherWindow&) = delete;
     LinkCatcherWindow& operator=(const LinkCatcherWindow&) = delete;
@@ -24,6 +28,8 @@ public:
     QString text() const;
     // Assigns Text1's text; a text that differs runs the change handler at once.
     void setText(const QString& text);
+    // Adds a caught link as a new line after the text there is.
+    void appendLink(const QString& link);
 
     QPlainTextEdit* Text1 = nullptr;
     QPushButton* Command1 = nullptr;
@@ -35,10 +41,11 @@ protected:
 private:
     void load();
     void fitText1();
-    void onText1Edited();
-    void Text1_Change();
+    void text1Edited();
+    void text1Change();
 
     Program& program_;
+    TextSource clipboardText_;
     // The box shows line breaks in its own form; this keeps them as assigned.
     QString text_;
     QString shown_;

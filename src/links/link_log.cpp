@@ -12,7 +12,7 @@
 
 namespace ziq {
 
-void writeLinkLog(ProgramState& state, MessageBoxes& messages, const Clock& clock,
+void writeLinkLog(ProgramState& state, const Clock& clock, MessageBoxes& messages,
                   std::string_view clipboardText) {
     const Settings& settings = state.settings;
     // A value that is not a number does not stop the log.

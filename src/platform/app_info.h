@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/version.h"
+
 #include <string>
 
 namespace ziq {
@@ -8,16 +10,18 @@ namespace ziq {
 struct AppInfo {
     std::string programDir;  // the executable's folder; trailing separator only at a root
     std::string commandLine; // the arguments after the program's name, joined by blanks
-    int versionMajor = 2;
-    int versionMinor = 0;
-    int versionRevision = 0;
+    int versionMajor = kVersionMajor;
+    int versionMinor = kVersionMinor;
+    int versionRevision = kVersionRevision;
     std::string fileDescription = "ZIQ2 Zimbrel Windows Clipboard Utility";
 };
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+inline constexpr bool kPathsIgnoreCase = true;
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr bool kPathsIgnoreCase = false;
 #endif
 
 // Folder + file name with exactly one separator between them (a root already ends in one).

@@ -1,17 +1,13 @@
 #include "platform/clock.h"
 
+#include "platform/local_time.h"
+
 #include <ctime>
 
 namespace ziq {
 
 LocalDateTime SystemClock::now() const {
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
+    const std::tm local = localTime(std::time(nullptr));
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
             local.tm_hour,        local.tm_min,     local.tm_sec};
 }

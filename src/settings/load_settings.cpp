@@ -5,6 +5,7 @@
 #include "settings/program_state.h"
 #include "settings/read_ini_value.h"
 #include "settings/setting_number.h"
+#include "settings/settings.h"
 #include "settings/settings_paths.h"
 
 #include <array>
@@ -17,55 +18,54 @@ constexpr const char* kWelcome =
     "Welcome to ZIQ!  You can access ZIQ's menu from your System Tray usually located next to "
     "your clock in the taskbar.";
 
-void writeDefault(ProgramState& state, const char* section, const char* key,
-                  const std::string& value) {
-    const bool ok = profile::writeString(section, key, value, filePath(state.settings.iniPath));
+void writeDefault(ProgramState& state, SettingKey where, const std::string& value) {
+    const bool ok =
+        profile::writeString(where.section, where.key, value, filePath(state.settings.iniPath));
     state.lastWriteResult = ok ? 1 : 0;
 }
 
 void initialiseFile(ProgramState& state, MessageBoxes& messages) {
     Settings& s = state.settings;
-    writeDefault(state, "ZIQ", "ON", "1");
-    writeDefault(state, "ZIQ", "BEEPON", "1");
-    writeDefault(state, "ZIQ", "AUTOOOPENVIEWERS", "0");
-    writeDefault(state, "ZIQ", "FREQUENCY", "1");
-    writeDefault(state, "ZIQ", "AUTOSAVE", "1");
-    writeDefault(state, "ZIQ", "SAVETYPE", "3");
+    writeDefault(state, kClipboardOnKey, "1");
+    writeDefault(state, kBeepOnKey, "1");
+    writeDefault(state, kAutoOpenViewersKey, "0");
+    writeDefault(state, kFrequencyKey, "1");
+    writeDefault(state, kAutoSaveKey, "1");
+    writeDefault(state, kSaveTypeKey, "3");
     s.savedFilePath = withTrailingSeparator(state.app.programDir);
-    writeDefault(state, "ZIQ", "SAVEDFILEPATH", s.savedFilePath);
-    writeDefault(state, "ZIQ", "HITNRUN", "0");
-    writeDefault(state, "LINKCATCHER", "ON", "1");
-    writeDefault(state, "LINKCATCHER", "STRICTURLS", "1");
-    writeDefault(state, "LINKCATCHER", "AUTOSAVE", "1");
-    writeDefault(state, "LINKCATCHER", "SAVETYPE", "2");
+    writeDefault(state, kSavedFilePathKey, s.savedFilePath);
+    writeDefault(state, kHitAndRunKey, "0");
+    writeDefault(state, kLinkCatcherOnKey, "1");
+    writeDefault(state, kStrictUrlsKey, "1");
+    writeDefault(state, kLinkAutoSaveKey, "1");
+    writeDefault(state, kLinkSaveTypeKey, "2");
     s.linkSavedFilePath = withTrailingSeparator(state.app.programDir);
-    writeDefault(state, "LINKCATCHER", "linkcatcherSAVEDFILEPATH", s.linkSavedFilePath);
-    writeDefault(state, "ZIQ", "FIRSTRUN", "9"); // last, so an interrupted first run starts over
+    writeDefault(state, kLinkSavedFilePathKey, s.linkSavedFilePath);
+    writeDefault(state, kFirstRunKey, "9"); // last, so an interrupted first run starts over
     messages.show(kWelcome, MessageIcon::Information, state.appTitle);
 }
 
 void readAll(Settings& s) {
     struct Field {
-        const char* section;
-        const char* key;
+        SettingKey where;
         std::string Settings::*field;
     };
     static constexpr std::array<Field, 12> kFields{{
-        {"ZIQ", "ON", &Settings::clipboardOn},
-        {"ZIQ", "BEEPON", &Settings::beepOn},
-        {"ZIQ", "AUTOOOPENVIEWERS", &Settings::autoOpenViewers},
-        {"ZIQ", "FREQUENCY", &Settings::frequency},
-        {"ZIQ", "AUTOSAVE", &Settings::autoSave},
-        {"ZIQ", "SAVEDFILEPATH", &Settings::savedFilePath},
-        {"ZIQ", "SAVETYPE", &Settings::saveType},
-        {"LINKCATCHER", "ON", &Settings::linkCatcherOn},
-        {"LINKCATCHER", "STRICTURLS", &Settings::strictUrls},
-        {"LINKCATCHER", "AUTOSAVE", &Settings::linkAutoSave},
-        {"LINKCATCHER", "SAVETYPE", &Settings::linkSaveType},
-        {"LINKCATCHER", "linkcatcherSAVEDFILEPATH", &Settings::linkSavedFilePath},
+        {kClipboardOnKey, &Settings::clipboardOn},
+        {kBeepOnKey, &Settings::beepOn},
+        {kAutoOpenViewersKey, &Settings::autoOpenViewers},
+        {kFrequencyKey, &Settings::frequency},
+        {kAutoSaveKey, &Settings::autoSave},
+        {kSavedFilePathKey, &Settings::savedFilePath},
+        {kSaveTypeKey, &Settings::saveType},
+        {kLinkCatcherOnKey, &Settings::linkCatcherOn},
+        {kStrictUrlsKey, &Settings::strictUrls},
+        {kLinkAutoSaveKey, &Settings::linkAutoSave},
+        {kLinkSaveTypeKey, &Settings::linkSaveType},
+        {kLinkSavedFilePathKey, &Settings::linkSavedFilePath},
     }};
     for (const Field& f : kFields) {
-        s.*(f.field) = ReadIniValue(f.section, f.key, s.iniPath);
+        s.*(f.field) = ReadIniValue(f.where, s.iniPath);
     }
 }
 
@@ -74,7 +74,7 @@ void readAll(Settings& s) {
 void LoadSettings(ProgramState& state, MessageBoxes& messages) {
     Settings& s = state.settings;
     s.iniPath = settingsFilePath(state.app);
-    s.firstRun = ReadIniValue("ZIQ", "FIRSTRUN", s.iniPath);
+    s.firstRun = ReadIniValue(kFirstRunKey, s.iniPath);
 
     // From first-run initialisation on, a step that fails reports the file as unwritable
     // and ends the loader; before it, failing steps are skipped.
@@ -84,7 +84,7 @@ void LoadSettings(ProgramState& state, MessageBoxes& messages) {
     }
 
     readAll(s);
-    const auto hitAndRun = settingByte(ReadIniValue("ZIQ", "HITNRUN", s.iniPath));
+    const auto hitAndRun = settingByte(ReadIniValue(kHitAndRunKey, s.iniPath));
     if (hitAndRun) {
         s.hitAndRun = *hitAndRun;
     } else if (!initialised) {

@@ -1,27 +1,23 @@
 #include "settings/options_window.h"
 
-#include "app/program.h"
-#include "dialogs/about_window.h"
-#include "dialogs/file_browser_window.h"
-#include "platform/desktop.h"
+#include "settings/program.h"
+#include "platform/text_viewer.h"
 #include "platform/twips.h"
 #include "settings/read_ini_value.h"
 #include "settings/save_options.h"
 #include "settings/setting_number.h"
+#include "settings/settings.h"
 #include "settings/settings_paths.h"
 
-#include <QCheckBox>
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -136,12 +132,6 @@ QSize grownToFit(QWidget& container) {
             QSize(child->geometry().right() + margin, child->geometry().bottom() + 1));
     }
     return needed;
-}
-
-void bringForward(QWidget& window) {
-    window.show();
-    window.raise();
-    window.activateWindow();
 }
 
 } // namespace
@@ -287,12 +277,13 @@ void OptionsWindow::setTabOrder() {
 
 void OptionsWindow::connectHandlers() {
     connect(Check7, &QCheckBox::toggled, this, &OptionsWindow::hitAndRunChanged);
-    connect(Command1, &QPushButton::clicked, this, [this] { chooseFolder(LogFolder::Clipboard); });
-    connect(Command8, &QPushButton::clicked, this, [this] { chooseFolder(LogFolder::Links); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { chooseFolder(BrowseTarget::ClipboardLog); });
+    connect(Command8, &QPushButton::clicked, this, [this] { chooseFolder(BrowseTarget::LinkLog); });
     Command1->installEventFilter(this);
     Command8->installEventFilter(this);
     connect(Command5, &QPushButton::clicked, this, &OptionsWindow::openHelp);
-    connect(Command4, &QPushButton::clicked, this, &OptionsWindow::showAbout);
+    connect(Command4, &QPushButton::clicked, this, &OptionsWindow::aboutRequested);
     connect(Command3, &QPushButton::clicked, this, &QWidget::close);
     connect(Command2, &QPushButton::clicked, this, &OptionsWindow::save);
 }
@@ -300,7 +291,7 @@ void OptionsWindow::connectHandlers() {
 void OptionsWindow::load() {
     Settings& settings = program_.settings;
     BrowseState& browse = program_.browse;
-    browse.browseTarget = 0;
+    browse.browseTarget = BrowseTarget::None;
     browse.pendingLogPath = settings.savedFilePath;
     browse.pendingLinkLogPath = settings.linkSavedFilePath;
     settings.iniPath = settingsFilePath(program_.app);
@@ -323,7 +314,7 @@ void OptionsWindow::load() {
     showFlag(Check5, settings.autoSave);
     // The stored value, not the one in memory: "99" on the command line may have
     // suspended hit-and-run mode for this run only.
-    showFlag(Check7, ReadIniValue("ZIQ", "HITNRUN", settings.iniPath));
+    showFlag(Check7, ReadIniValue(kHitAndRunKey, settings.iniPath));
 
     if (guardedEquals(settings.saveType, 1)) {
         Option6->setChecked(true);
@@ -367,26 +358,15 @@ void OptionsWindow::hitAndRunChanged(bool checked) {
 
 // The browser always starts at the folder saved in the settings, not at one chosen earlier
 // and not saved yet.
-void OptionsWindow::chooseFolder(LogFolder folder) {
+void OptionsWindow::chooseFolder(BrowseTarget target) {
     BrowseState& browse = program_.browse;
-    const bool clipboardLogs = folder == LogFolder::Clipboard;
+    const bool clipboardLogs = target == BrowseTarget::ClipboardLog;
     (clipboardLogs ? browse.logPathChanged : browse.linkLogPathChanged) = 1;
-    browse.browseTarget = clipboardLogs ? 1 : 2;
+    browse.browseTarget = target;
     setEnabled(false);
-
-    FileBrowserWindow& browser = program_.fileBrowser();
-    browser.Text1->clear();
-    browser.Text1->setEnabled(false);
-    if (QWindow* own = windowHandle()) {
-        browser.createWinId();
-        browser.windowHandle()->setTransientParent(own);
-    }
-    bringForward(browser);
     const std::string& saved =
         clipboardLogs ? program_.settings.savedFilePath : program_.settings.linkSavedFilePath;
-    // A folder or volume that cannot be shown leaves the lists as they are.
-    browser.setDrive(saved);
-    browser.setDirectory(saved);
+    emit folderBrowseRequested(QString::fromStdString(saved));
 }
 
 bool OptionsWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -413,23 +393,13 @@ void OptionsWindow::updateFolderToolTip(QPushButton* button) {
     button->setToolTip(QString::fromStdString(tip));
 }
 
-// A help file that cannot be opened gets no message on Windows, where Notepad itself tells
-// the user; elsewhere nothing else would.
 void OptionsWindow::openHelp() {
     const QString path =
         QString::fromStdString(joinProgramPath(program_.app.programDir, kHelpFileName));
-#ifdef _WIN32
-    program_.desktop.startProgram(QStringLiteral("notepad"), {path});
-#else
-    if (!QFileInfo::exists(path) || !program_.desktop.openDocument(path)) {
+    if (openTextFile(program_.desktop, path) == TextFileOpening::FailedUntold) {
         program_.showMessage("Could not open the help file " + path.toStdString() + ".",
                              MessageIcon::Exclamation);
     }
-#endif
-}
-
-void OptionsWindow::showAbout() {
-    bringForward(program_.about());
 }
 
 void OptionsWindow::save() {
@@ -447,11 +417,8 @@ void OptionsWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (program_.frmFileBrowser != nullptr) {
-        program_.frmFileBrowser->close();
-    }
     event->accept();
-    program_.discardOptions();
+    emit closed();
 }
 
 } // namespace ziq

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "settings/program_state.h"
+
+#include <QString>
 #include <QWidget>
 
 class QCheckBox;
@@ -23,6 +26,15 @@ public:
     // What the check boxes and option buttons show right now.
     OptionsChoice choice() const;
 
+signals:
+    // The user went to choose a log folder; this window waits, disabled, until the browser
+    // closes. The browse state says which folder; the browser starts at `startFolder`.
+    void folderBrowseRequested(const QString& startFolder);
+    void aboutRequested();
+    // The window closed by the user: the folder browser goes with it, then the window.
+    void closed();
+
+public:
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check3 = nullptr;
@@ -56,8 +68,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class LogFolder { Clipboard, Links };
-
     void buildControls();
     void fitCaptions();
     void setStartToolTips();
@@ -65,10 +75,9 @@ private:
     void connectHandlers();
     void load();
     void hitAndRunChanged(bool checked);
-    void chooseFolder(LogFolder folder);
+    void chooseFolder(BrowseTarget target);
     void updateFolderToolTip(QPushButton* button);
     void openHelp();
-    void showAbout();
     void save();
 
     Program& program_;

@@ -8,9 +8,12 @@
 
 namespace ziq {
 
+// Which log folder the folder browser chooses.
+enum class BrowseTarget : std::uint8_t { None, ClipboardLog, LinkLog };
+
 // Shared by the options window and the folder browser while a log folder is being chosen.
 struct BrowseState {
-    std::uint8_t browseTarget = 0; // 0 none, 1 clipboard log folder, 2 link log folder
+    BrowseTarget browseTarget = BrowseTarget::None;
     std::string pendingLogPath;
     std::string pendingLinkLogPath;
     std::uint8_t logPathChanged = 0;

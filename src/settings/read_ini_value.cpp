@@ -1,6 +1,7 @@
 #include "settings/read_ini_value.h"
 
 #include "platform/profile/profile_file.h"
+#include "settings/settings.h"
 #include "settings/settings_paths.h"
 
 namespace ziq {
@@ -12,6 +13,10 @@ constexpr std::size_t kBufferSize = 128;
 
 std::string ReadIniValue(std::string_view section, std::string_view key, const std::string& path) {
     return profile::readString(section, key, "", kBufferSize - 1, filePath(path));
+}
+
+std::string ReadIniValue(SettingKey where, const std::string& path) {
+    return ReadIniValue(where.section, where.key, path);
 }
 
 } // namespace ziq

@@ -5,6 +5,7 @@
 #include "platform/profile/profile_file.h"
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
+#include "settings/settings.h"
 #include "settings/settings_paths.h"
 
 #include <cstdint>
@@ -18,34 +19,33 @@ enum class Source { Check, Option, LogPath, LinkLogPath };
 struct Step {
     Source source;
     int control; // the number in the control's name
-    const char* section;
-    const char* key;
+    SettingKey where;
     const char* text; // what a selected option button writes
 };
 
 // The order matters: the file is written key by key and the result of the last write is
 // the one that decides the warning.
 constexpr std::array<Step, 20> kSteps{{
-    {Source::Check, 1, "ZIQ", "ON", nullptr},
-    {Source::Check, 2, "ZIQ", "BEEPON", nullptr},
-    {Source::Check, 3, "ZIQ", "AUTOOOPENVIEWERS", nullptr},
-    {Source::Option, 1, "ZIQ", "FREQUENCY", "1"},
-    {Source::Option, 2, "ZIQ", "FREQUENCY", "2"},
-    {Source::Option, 3, "ZIQ", "FREQUENCY", "3"},
-    {Source::Option, 4, "ZIQ", "FREQUENCY", "4"},
-    {Source::Option, 5, "ZIQ", "FREQUENCY", "5"},
-    {Source::Check, 5, "ZIQ", "AUTOSAVE", nullptr},
-    {Source::Option, 6, "ZIQ", "SAVETYPE", "1"},
-    {Source::LogPath, 0, "ZIQ", "SAVEDFILEPATH", nullptr},
-    {Source::Option, 7, "ZIQ", "SAVETYPE", "2"},
-    {Source::Option, 8, "ZIQ", "SAVETYPE", "3"},
-    {Source::Check, 7, "ZIQ", "HITNRUN", nullptr},
-    {Source::Check, 4, "LINKCATCHER", "ON", nullptr},
-    {Source::Check, 8, "LINKCATCHER", "STRICTURLS", nullptr},
-    {Source::Check, 6, "LINKCATCHER", "AUTOSAVE", nullptr},
-    {Source::Option, 9, "LINKCATCHER", "SAVETYPE", "1"},
-    {Source::Option, 10, "LINKCATCHER", "SAVETYPE", "2"},
-    {Source::LinkLogPath, 0, "LINKCATCHER", "linkcatcherSAVEDFILEPATH", nullptr},
+    {Source::Check, 1, kClipboardOnKey, nullptr},
+    {Source::Check, 2, kBeepOnKey, nullptr},
+    {Source::Check, 3, kAutoOpenViewersKey, nullptr},
+    {Source::Option, 1, kFrequencyKey, "1"},
+    {Source::Option, 2, kFrequencyKey, "2"},
+    {Source::Option, 3, kFrequencyKey, "3"},
+    {Source::Option, 4, kFrequencyKey, "4"},
+    {Source::Option, 5, kFrequencyKey, "5"},
+    {Source::Check, 5, kAutoSaveKey, nullptr},
+    {Source::Option, 6, kSaveTypeKey, "1"},
+    {Source::LogPath, 0, kSavedFilePathKey, nullptr},
+    {Source::Option, 7, kSaveTypeKey, "2"},
+    {Source::Option, 8, kSaveTypeKey, "3"},
+    {Source::Check, 7, kHitAndRunKey, nullptr},
+    {Source::Check, 4, kLinkCatcherOnKey, nullptr},
+    {Source::Check, 8, kStrictUrlsKey, nullptr},
+    {Source::Check, 6, kLinkAutoSaveKey, nullptr},
+    {Source::Option, 9, kLinkSaveTypeKey, "1"},
+    {Source::Option, 10, kLinkSaveTypeKey, "2"},
+    {Source::LinkLogPath, 0, kLinkSavedFilePathKey, nullptr},
 }};
 
 constexpr const char* kSaveError =
@@ -104,7 +104,8 @@ void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoic
             value = browse.pendingLinkLogPath;
             break;
         }
-        state.lastWriteResult = write(step.section, step.key, value, settings.iniPath) ? 1 : 0;
+        state.lastWriteResult =
+            write(step.where.section, step.where.key, value, settings.iniPath) ? 1 : 0;
     }
 
     if (state.lastWriteResult == 0) {

@@ -27,4 +27,25 @@ struct Settings {
 
 inline constexpr const char* kSettingsFileName = "ziq2.ini";
 
+// Where a setting is kept in "ziq2.ini".
+struct SettingKey {
+    const char* section;
+    const char* key;
+};
+
+inline constexpr SettingKey kClipboardOnKey{"ZIQ", "ON"};
+inline constexpr SettingKey kBeepOnKey{"ZIQ", "BEEPON"};
+inline constexpr SettingKey kAutoOpenViewersKey{"ZIQ", "AUTOOOPENVIEWERS"};
+inline constexpr SettingKey kFrequencyKey{"ZIQ", "FREQUENCY"};
+inline constexpr SettingKey kAutoSaveKey{"ZIQ", "AUTOSAVE"};
+inline constexpr SettingKey kSaveTypeKey{"ZIQ", "SAVETYPE"};
+inline constexpr SettingKey kSavedFilePathKey{"ZIQ", "SAVEDFILEPATH"};
+inline constexpr SettingKey kHitAndRunKey{"ZIQ", "HITNRUN"};
+inline constexpr SettingKey kFirstRunKey{"ZIQ", "FIRSTRUN"};
+inline constexpr SettingKey kLinkCatcherOnKey{"LINKCATCHER", "ON"};
+inline constexpr SettingKey kStrictUrlsKey{"LINKCATCHER", "STRICTURLS"};
+inline constexpr SettingKey kLinkAutoSaveKey{"LINKCATCHER", "AUTOSAVE"};
+inline constexpr SettingKey kLinkSaveTypeKey{"LINKCATCHER", "SAVETYPE"};
+inline constexpr SettingKey kLinkSavedFilePathKey{"LINKCATCHER", "linkcatcherSAVEDFILEPATH"};
+
 } // namespace ziq

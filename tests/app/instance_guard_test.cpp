@@ -15,7 +15,7 @@ constexpr const char* kUnwanted =
 
 TEST(InstanceGuard, AloneTheGuardIsNotAskedAndTheTitleStays) {
     TestProgram tp;
-    ASSERT_TRUE(tp.program->start());
+    ASSERT_TRUE(tp.app->start());
     EXPECT_TRUE(tp.instance.searchedTitles.empty());
     EXPECT_EQ(tp.program->appTitle, "ZIQ2");
     ASSERT_FALSE(tp.messages.shown.empty());
@@ -25,31 +25,31 @@ TEST(InstanceGuard, AloneTheGuardIsNotAskedAndTheTitleStays) {
 TEST(InstanceGuard, ASecondCopyEndsBeforeTouchingTrayOrSettings) {
     TestProgram tp;
     tp.instance.otherRunning = true;
-    EXPECT_FALSE(tp.program->start());
+    EXPECT_FALSE(tp.app->start());
     EXPECT_EQ(tp.instance.searchedTitles, std::vector<std::string>{"ZIQ2"});
     ASSERT_EQ(tp.messages.shown.size(), 1U);
     EXPECT_EQ(tp.messages.shown[0].text, kUnwanted);
     EXPECT_EQ(tp.messages.shown[0].icon, MessageIcon::Information);
     EXPECT_EQ(tp.messages.shown[0].caption, "unwanted instance");
-    EXPECT_EQ(tp.program->form1->trayIcon, nullptr);
+    EXPECT_EQ(tp.app->form1->trayIcon, nullptr);
     EXPECT_FALSE(std::filesystem::exists(tp.path("ziq2.ini")));
     EXPECT_TRUE(tp.program->settings.clipboardOn.empty());
-    EXPECT_EQ(tp.program->frmToText, nullptr);
-    EXPECT_EQ(tp.program->frmLinkCatcher, nullptr);
+    EXPECT_EQ(tp.app->frmToText, nullptr);
+    EXPECT_EQ(tp.app->frmLinkCatcher, nullptr);
 }
 
 TEST(InstanceGuard, ACopyThatCannotBeFoundLetsThisOneRunUnderTheNewTitle) {
     TestProgram tp;
     tp.instance.otherRunning = true;
     tp.instance.otherTitle.clear(); // ending, or carrying another title
-    ASSERT_TRUE(tp.program->start());
+    ASSERT_TRUE(tp.app->start());
     EXPECT_EQ(tp.program->appTitle, "unwanted instance");
     ASSERT_EQ(tp.messages.shown.size(), 1U) << "the welcome only";
     EXPECT_NE(tp.messages.shown[0].text, kUnwanted);
     EXPECT_EQ(tp.messages.shown[0].caption, "unwanted instance");
-    ASSERT_NE(tp.program->form1->trayIcon, nullptr);
-    EXPECT_TRUE(tp.program->form1->trayIcon->isVisible());
-    EXPECT_NE(tp.program->frmToText, nullptr);
+    ASSERT_NE(tp.app->form1->trayIcon, nullptr);
+    EXPECT_TRUE(tp.app->form1->trayIcon->isVisible());
+    EXPECT_NE(tp.app->frmToText, nullptr);
     // A later copy searching by the title this one started with does not find it.
     ASSERT_TRUE(tp.instance.handler);
     EXPECT_FALSE(tp.instance.handler("ZIQ2"));
@@ -58,9 +58,9 @@ TEST(InstanceGuard, ACopyThatCannotBeFoundLetsThisOneRunUnderTheNewTitle) {
 
 TEST(InstanceGuard, ARunningCopyAnswersToItsTitleAndComesForward) {
     TestProgram tp;
-    ASSERT_TRUE(tp.program->start());
+    ASSERT_TRUE(tp.app->start());
     ASSERT_TRUE(tp.instance.handler);
-    QWidget& text = *tp.program->frmToText;
+    QWidget& text = *tp.app->frmToText;
     text.show();
     text.showMinimized();
     ASSERT_TRUE(text.isMinimized());
@@ -74,7 +74,7 @@ TEST(InstanceGuard, ARunningCopyAnswersToItsTitleAndComesForward) {
     EXPECT_TRUE(tp.instance.handler("ZIQ2"));
     EXPECT_FALSE(text.isVisible());
     // Once the program is gone a late request finds nobody to answer it.
-    tp.program.reset();
+    tp.app.reset();
     EXPECT_FALSE(tp.instance.handler);
 }
 

@@ -1,4 +1,4 @@
-#include "app/local_instance_channel.h"
+#include "platform/local_instance_channel.h"
 
 #include <QFile>
 #include <QLocalServer>
@@ -31,6 +31,18 @@ struct Asked {
     }
 };
 
+// A copy that runs and answers to "ZIQ2", recording every title it is asked for.
+class RunningCopy : public testing::Test {
+protected:
+    void SetUp() override {
+        first.setComeForwardHandler(asked.answeringTo("ZIQ2"));
+        ASSERT_FALSE(first.anotherInstanceRunning());
+    }
+    const QString name = uniqueName();
+    LocalInstanceChannel first{name};
+    Asked asked;
+};
+
 TEST(LocalInstanceChannel, TheFirstCopyTakesTheChannelAndTheNextOneSeesIt) {
     const QString name = uniqueName();
     LocalInstanceChannel first(name);
@@ -42,12 +54,7 @@ TEST(LocalInstanceChannel, TheFirstCopyTakesTheChannelAndTheNextOneSeesIt) {
     EXPECT_FALSE(second.isListening());
 }
 
-TEST(LocalInstanceChannel, TheRunningCopyIsFoundOnlyByItsTitle) {
-    const QString name = uniqueName();
-    LocalInstanceChannel first(name);
-    Asked asked;
-    first.setComeForwardHandler(asked.answeringTo("ZIQ2"));
-    ASSERT_FALSE(first.anotherInstanceRunning());
+TEST_F(RunningCopy, TheRunningCopyIsFoundOnlyByItsTitle) {
     LocalInstanceChannel second(name);
     EXPECT_TRUE(second.bringForward("ZIQ2"));
     EXPECT_FALSE(second.bringForward("unwanted instance"));
@@ -61,12 +68,7 @@ TEST(LocalInstanceChannel, TheRunningCopyIsFoundOnlyByItsTitle) {
     EXPECT_EQ(asked.titles.back(), "ZIQ2 ZIQ2");
 }
 
-TEST(LocalInstanceChannel, ACopyThatEndedIsNotFoundAndItsChannelPassesOn) {
-    const QString name = uniqueName();
-    LocalInstanceChannel first(name);
-    Asked asked;
-    first.setComeForwardHandler(asked.answeringTo("ZIQ2"));
-    ASSERT_FALSE(first.anotherInstanceRunning());
+TEST_F(RunningCopy, ACopyThatEndedIsNotFoundAndItsChannelPassesOn) {
     LocalInstanceChannel second(name);
     ASSERT_TRUE(second.anotherInstanceRunning());
     first.close(); // it ends between the check and the search
@@ -88,12 +90,7 @@ TEST(LocalInstanceChannel, ABusyCopyThatDoesNotAnswerStillCountsAsRunning) {
     EXPECT_FALSE(second.isListening());
 }
 
-TEST(LocalInstanceChannel, ARequestThatNeverEndsIsDropped) {
-    const QString name = uniqueName();
-    LocalInstanceChannel first(name);
-    Asked asked;
-    first.setComeForwardHandler(asked.answeringTo("ZIQ2"));
-    ASSERT_FALSE(first.anotherInstanceRunning());
+TEST_F(RunningCopy, ARequestThatNeverEndsIsDropped) {
     QLocalSocket flood;
     flood.connectToServer(first.serverName());
     ASSERT_TRUE(flood.waitForConnected(1000));

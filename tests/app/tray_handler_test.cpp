@@ -41,10 +41,9 @@ private:
 
 class TrayHandler : public testing::Test {
 protected:
-    TrayHandler() { tp.program->form1 = std::make_unique<Form1>(*tp.program); }
-    Form1& form() { return *tp.program->form1; }
+    Form1& form() { return *tp.app->form1; }
     bool optionsVisible() {
-        return tp.program->frmOptions != nullptr && tp.program->frmOptions->isVisible();
+        return tp.app->frmOptions != nullptr && tp.app->frmOptions->isVisible();
     }
     TestProgram tp;
 };
@@ -114,8 +113,8 @@ TEST(TrayMessage, ActivationReasonsBecomeMouseMessageCodes) {
 
 TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandlerOutsideTheIconsOwnHandling) {
     TestProgram tp;
-    ASSERT_TRUE(tp.program->start());
-    Form1& form = *tp.program->form1;
+    ASSERT_TRUE(tp.app->start());
+    Form1& form = *tp.app->form1;
     ASSERT_NE(form.trayIcon, nullptr);
     EXPECT_EQ(form.trayIcon->contextMenu(), nullptr);
     MenuWatch menu(form);
@@ -132,7 +131,7 @@ TEST(TrayIcon, ActivationsOfTheRealIconReachTheHandlerOutsideTheIconsOwnHandling
     emit form.trayIcon->activated(QSystemTrayIcon::DoubleClick);
     QCoreApplication::processEvents();
     EXPECT_EQ(menu.openings, 2);
-    EXPECT_TRUE(tp.program->frmOptions != nullptr && tp.program->frmOptions->isVisible());
+    EXPECT_TRUE(tp.app->frmOptions != nullptr && tp.app->frmOptions->isVisible());
     // A click that arrives once shutdown has begun opens nothing.
     emit form.trayIcon->activated(QSystemTrayIcon::Context);
     tp.program->shuttingDown = 1;
@@ -174,16 +173,16 @@ class StatusNotifierTray : public testing::Test {
 protected:
     void SetUp() override {
         tp.trayHost.trayKind = TrayKind::StatusNotifierItem;
-        ASSERT_TRUE(tp.program->start());
+        ASSERT_TRUE(tp.app->start());
     }
-    Form1& form() { return *tp.program->form1; }
+    Form1& form() { return *tp.app->form1; }
     void activate(QSystemTrayIcon::ActivationReason reason, int afterMs) {
         tp.trayHost.time += std::chrono::milliseconds(afterMs);
         emit form().trayIcon->activated(reason);
         QCoreApplication::processEvents();
     }
     bool optionsVisible() {
-        return tp.program->frmOptions != nullptr && tp.program->frmOptions->isVisible();
+        return tp.app->frmOptions != nullptr && tp.app->frmOptions->isVisible();
     }
     TestProgram tp;
 };
@@ -223,8 +222,8 @@ TEST_F(StatusNotifierTray, TwoActivatesWithinTheIntervalAreTheDoubleClick) {
 
 TEST(TrayIcon, OnAnXEmbedTrayActivatesAreNeverPairedAndNoMenuIsExported) {
     TestProgram tp; // the fake host is an XEmbed tray unless told otherwise
-    ASSERT_TRUE(tp.program->start());
-    Form1& form = *tp.program->form1;
+    ASSERT_TRUE(tp.app->start());
+    Form1& form = *tp.app->form1;
     EXPECT_EQ(form.trayKind, TrayKind::IconEvents);
     EXPECT_EQ(form.trayIcon->contextMenu(), nullptr);
     MenuWatch menu(form);
@@ -233,7 +232,7 @@ TEST(TrayIcon, OnAnXEmbedTrayActivatesAreNeverPairedAndNoMenuIsExported) {
     emit form.trayIcon->activated(QSystemTrayIcon::Trigger);
     QCoreApplication::processEvents();
     EXPECT_EQ(menu.openings, 0);
-    EXPECT_EQ(tp.program->frmOptions, nullptr);
+    EXPECT_EQ(tp.app->frmOptions, nullptr);
 }
 
 } // namespace

@@ -21,10 +21,10 @@ namespace {
 class TrayMenu : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tp.program->start());
-        ASSERT_NE(tp.program->form1, nullptr);
+        ASSERT_TRUE(tp.app->start());
+        ASSERT_NE(tp.app->form1, nullptr);
     }
-    Form1& form() { return *tp.program->form1; }
+    Form1& form() { return *tp.app->form1; }
     std::string& clipboardOn() { return tp.program->settings.clipboardOn; }
     TestProgram tp;
 };
@@ -52,26 +52,26 @@ TEST_F(TrayMenu, TheIconCarriesTheTipAndTheProgramIconAndWasThereForTheWelcome) 
     TestProgram fresh;
     bool iconDuringWelcome = false;
     fresh.messages.onShow = [&](const ShownMessage&) {
-        const Form1* form = fresh.program->form1.get();
+        const Form1* form = fresh.app->form1.get();
         iconDuringWelcome = form != nullptr && form->trayIcon != nullptr &&
-                            form->trayIcon->isVisible() && fresh.program->frmToText == nullptr;
+                            form->trayIcon->isVisible() && fresh.app->frmToText == nullptr;
     };
-    ASSERT_TRUE(fresh.program->start());
+    ASSERT_TRUE(fresh.app->start());
     ASSERT_FALSE(fresh.messages.shown.empty()) << "a first run greets the user";
     EXPECT_TRUE(iconDuringWelcome);
-    const QSystemTrayIcon& icon = *fresh.program->form1->trayIcon;
+    const QSystemTrayIcon& icon = *fresh.app->form1->trayIcon;
     EXPECT_EQ(icon.toolTip(), QStringLiteral("ZIQ"));
     ASSERT_FALSE(icon.icon().isNull());
     EXPECT_FALSE(icon.icon().pixmap(32, 32).isNull());
-    EXPECT_FALSE(fresh.program->form1->isVisible());
+    EXPECT_FALSE(fresh.app->form1->isVisible());
 }
 
 TEST_F(TrayMenu, ExitWhileTheWelcomeIsOpenEndsTheStartUp) {
     TestProgram fresh;
-    fresh.messages.onShow = [&](const ShownMessage&) { fresh.program->form1->mnuExit->trigger(); };
-    EXPECT_FALSE(fresh.program->start()) << "main() would go on into an endless event loop";
-    EXPECT_EQ(fresh.program->frmToText, nullptr) << "no viewers, no poller";
-    EXPECT_FALSE(fresh.program->form1->trayIcon->isVisible());
+    fresh.messages.onShow = [&](const ShownMessage&) { fresh.app->form1->mnuExit->trigger(); };
+    EXPECT_FALSE(fresh.app->start()) << "main() would go on into an endless event loop";
+    EXPECT_EQ(fresh.app->frmToText, nullptr) << "no viewers, no poller";
+    EXPECT_FALSE(fresh.app->form1->trayIcon->isVisible());
     EXPECT_EQ(fresh.messages.shown.size(), 1u);
     // Exit told the event loop, not running yet, to end; let one run and end, as later tests
     // run loops of their own.
@@ -80,19 +80,19 @@ TEST_F(TrayMenu, ExitWhileTheWelcomeIsOpenEndsTheStartUp) {
 }
 
 TEST_F(TrayMenu, ViewItemsShowTheViewerWindows) {
-    ASSERT_FALSE(tp.program->frmToText->isVisible());
-    ASSERT_FALSE(tp.program->frmLinkCatcher->isVisible());
-    tp.program->frmToText->move(130, 170);
+    ASSERT_FALSE(tp.app->frmToText->isVisible());
+    ASSERT_FALSE(tp.app->frmLinkCatcher->isVisible());
+    tp.app->frmToText->move(130, 170);
     form().menu2->trigger();
-    EXPECT_TRUE(tp.program->frmToText->isVisible());
-    EXPECT_EQ(tp.program->frmToText->pos(), QPoint(130, 170));
-    EXPECT_FALSE(tp.program->frmLinkCatcher->isVisible());
+    EXPECT_TRUE(tp.app->frmToText->isVisible());
+    EXPECT_EQ(tp.app->frmToText->pos(), QPoint(130, 170));
+    EXPECT_FALSE(tp.app->frmLinkCatcher->isVisible());
     form().mnuCatcher->trigger();
-    EXPECT_TRUE(tp.program->frmLinkCatcher->isVisible());
+    EXPECT_TRUE(tp.app->frmLinkCatcher->isVisible());
     // Showing a visible window again changes nothing.
     form().menu2->trigger();
-    EXPECT_TRUE(tp.program->frmToText->isVisible());
-    EXPECT_EQ(tp.program->frmToText->pos(), QPoint(130, 170));
+    EXPECT_TRUE(tp.app->frmToText->isVisible());
+    EXPECT_EQ(tp.app->frmToText->pos(), QPoint(130, 170));
 }
 
 TEST_F(TrayMenu, ClearClipboardEmptiesItAndNothingElse) {
@@ -131,11 +131,11 @@ TEST_F(TrayMenu, OnOffTogglesOnlyZeroAndOneAndOnlyInMemory) {
 
 TEST_F(TrayMenu, OptionsAndAboutOpenTheirWindows) {
     form().mnuOptions->trigger();
-    ASSERT_NE(tp.program->frmOptions, nullptr);
-    EXPECT_TRUE(tp.program->frmOptions->isVisible());
+    ASSERT_NE(tp.app->frmOptions, nullptr);
+    EXPECT_TRUE(tp.app->frmOptions->isVisible());
     form().mnuAbout->trigger();
-    ASSERT_NE(tp.program->frmAbout, nullptr);
-    EXPECT_TRUE(tp.program->frmAbout->isVisible());
+    ASSERT_NE(tp.app->frmAbout, nullptr);
+    EXPECT_TRUE(tp.app->frmAbout->isVisible());
 }
 
 TEST_F(TrayMenu, CancelClosesTheMenuAndDoesNothingElse) {
@@ -160,8 +160,8 @@ TEST_F(TrayMenu, CancelClosesTheMenuAndDoesNothingElse) {
     EXPECT_FALSE(form().menuBusy);
     EXPECT_EQ(tp.clipboard.text, QStringLiteral("kept"));
     EXPECT_EQ(clipboardOn(), onBefore);
-    EXPECT_FALSE(tp.program->frmToText->isVisible());
-    EXPECT_EQ(tp.program->frmOptions, nullptr);
+    EXPECT_FALSE(tp.app->frmToText->isVisible());
+    EXPECT_EQ(tp.app->frmOptions, nullptr);
     EXPECT_EQ(tp.program->shuttingDown, 0);
     // Later pop-ups open as before.
     form().pichookMouseMove(kRightButtonUp);
@@ -172,13 +172,13 @@ TEST_F(TrayMenu, CancelClosesTheMenuAndDoesNothingElse) {
 // Records, for every window that is asked to close, whether the tray icon was still there.
 class CloseWatch final : public QObject {
 public:
-    explicit CloseWatch(Program& program) : program_(program) {}
+    explicit CloseWatch(Application& app) : app_(app) {}
     void watch(QWidget* window) { window->installEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Close) {
             closed.push_back(watched->objectName());
-            iconGoneAtEveryClose = iconGoneAtEveryClose && !program_.form1->trayIcon->isVisible();
-            shuttingDownAtEveryClose = shuttingDownAtEveryClose && program_.shuttingDown == 1;
+            iconGoneAtEveryClose = iconGoneAtEveryClose && !app_.form1->trayIcon->isVisible();
+            shuttingDownAtEveryClose = shuttingDownAtEveryClose && app_.program.shuttingDown == 1;
         }
         return false;
     }
@@ -187,18 +187,18 @@ public:
     bool shuttingDownAtEveryClose = true;
 
 private:
-    Program& program_;
+    Application& app_;
 };
 
 TEST_F(TrayMenu, ExitRemovesTheIconFirstThenClosesEveryWindowInOrder) {
     form().mnuOptions->trigger();
     form().mnuAbout->trigger();
     form().menu2->trigger();
-    CloseWatch watch(*tp.program);
-    watch.watch(tp.program->frmAbout.get());
-    watch.watch(tp.program->frmLinkCatcher.get());
-    watch.watch(tp.program->frmOptions.get());
-    watch.watch(tp.program->frmToText.get());
+    CloseWatch watch(*tp.app);
+    watch.watch(tp.app->frmAbout.get());
+    watch.watch(tp.app->frmLinkCatcher.get());
+    watch.watch(tp.app->frmOptions.get());
+    watch.watch(tp.app->frmToText.get());
     ASSERT_TRUE(form().trayIcon->isVisible());
 
     // Exit ends the event loop; a loop that does not end fails the test rather than hanging.
@@ -210,8 +210,8 @@ TEST_F(TrayMenu, ExitRemovesTheIconFirstThenClosesEveryWindowInOrder) {
     EXPECT_TRUE(watch.shuttingDownAtEveryClose);
     EXPECT_FALSE(form().trayIcon->isVisible());
     EXPECT_EQ(tp.instance.closes, 1) << "a later copy must no longer find this one";
-    EXPECT_FALSE(tp.program->frmToText->isVisible());
-    EXPECT_FALSE(tp.program->frmLinkCatcher->isVisible());
+    EXPECT_FALSE(tp.app->frmToText->isVisible());
+    EXPECT_FALSE(tp.app->frmLinkCatcher->isVisible());
     // A second unload (a signal arriving late) changes nothing.
     form().unload();
     EXPECT_EQ(tp.instance.closes, 1);

@@ -29,12 +29,12 @@ protected:
         s.linkAutoSave = "0";
         s.linkSaveType = "2";
         s.linkSavedFilePath = s.savedFilePath;
-        program().frmToText = std::make_unique<ToTextWindow>(program());
+        textWindow = std::make_unique<ToTextWindow>(program());
         window().Timer1->stop();
     }
 
     Program& program() { return *tp.program; }
-    ToTextWindow& window() { return *program().frmToText; }
+    ToTextWindow& window() { return *textWindow; }
     // The clipboard log file of the fake clock's day under the default scheme.
     std::string dayLog() const { return readFile(tp.path("20040125.txt")); }
     std::size_t logFiles() const {
@@ -45,6 +45,7 @@ protected:
     }
 
     TestProgram tp;
+    std::unique_ptr<ToTextWindow> textWindow;
 };
 
 } // namespace ziq::test

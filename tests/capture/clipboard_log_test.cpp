@@ -1,10 +1,12 @@
 #include "capture/clipboard_log.h"
 
 #include "platform/app_info.h"
-#include "platform/clock.h"
 #include "settings/program_state.h"
+#include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
+#include "support/line_ending.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-constexpr const char* kEol = "\r\n";
-#else
-constexpr const char* kEol = "\n";
-#endif
-
-class FixedClock final : public Clock {
-public:
-    LocalDateTime now() const override { return time; }
-    LocalDateTime time{2005, 1, 1, 0, 0, 5};
-};
+using test::kEol;
 
 class ClipboardLogTest : public testing::Test {
 protected:
@@ -39,6 +31,7 @@ protected:
         state.settings.autoSave = "1";
         state.settings.saveType = "3";
         state.settings.savedFilePath = folder.path().string() + kPathSeparator;
+        clock.time = {2005, 1, 1, 0, 0, 5};
     }
     void log(std::string_view text) { writeClipboardLog(state, clock, messages, text); }
     std::string logFile(const std::string& name) const {
@@ -53,7 +46,7 @@ protected:
 
     test::TempFolder folder;
     ProgramState state;
-    FixedClock clock;
+    test::FakeClock clock;
     test::RecordingMessageBoxes messages;
 };
 
@@ -163,13 +156,6 @@ TEST_F(ClipboardLogTest, NewLogFilesAreForTheOwnerOnly) {
     }
 }
 
-// Root writes anywhere, so the write runs in a child that has given up its privileges.
-void dropPrivileges() {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-        std::_Exit(3);
-    }
-}
-
 TEST_F(ClipboardLogTest, ReadOnlyFolderAndFileAreReportedAndLeftAlone) {
     const fs::path locked = folder.path() / "locked";
     fs::create_directory(locked);
@@ -187,17 +173,13 @@ TEST_F(ClipboardLogTest, ReadOnlyFolderAndFileAreReportedAndLeftAlone) {
     for (const fs::path& where : {locked, open}) {
         state.settings.savedFilePath = where.string() + kPathSeparator;
         const std::string file = state.settings.savedFilePath + "ziq.txt";
-        EXPECT_EXIT(
-            {
-                dropPrivileges();
-                log("must not land");
-                const bool reported = messages.shown.size() == 1 &&
-                                      messages.shown[0].text.find(file) != std::string::npos &&
-                                      state.lastWriteResult == 0;
-                std::_Exit(reported ? 0 : 1);
-            },
-            testing::ExitedWithCode(0), "")
-            << where;
+        // Root writes anywhere: the write runs as a user without its privileges.
+        EXPECT_TRUE(test::runUnprivileged([&] {
+            log("must not land");
+            return messages.shown.size() == 1 &&
+                   messages.shown[0].text.find(file) != std::string::npos &&
+                   state.lastWriteResult == 0;
+        })) << where;
     }
     EXPECT_FALSE(fs::exists(locked / "ziq.txt"));
     EXPECT_EQ(logFile("open/ziq.txt"), "[old]\nTEXT=kept\n");

@@ -1,11 +1,8 @@
 #include "capture/clipboard_poller.h"
 
-#include "app/form1.h"
 #include "capture_test_fixture.h"
-#include "links/link_catcher_window.h"
 #include "platform/profile/profile_test_hooks.h"
 
-#include <QAction>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <fstream>
@@ -20,13 +17,18 @@ protected:
     void SetUp() override {
         CaptureTest::SetUp();
         tp.clipboard.reportsChanges = GetParam();
-        program().form1 = std::make_unique<Form1>(program());
-        program().frmLinkCatcher = std::make_unique<LinkCatcherWindow>(program());
+        ClipboardPoller& poller = window().poller();
+        QObject::connect(&poller, &ClipboardPoller::onOffCaptionChanged, &poller,
+                         [this](const QString& caption) { caption_ = caption; });
+        QObject::connect(&poller, &ClipboardPoller::linkCaught, &poller,
+                         [this](const QString& link) { links_ << link; });
+        QObject::connect(&poller, &ClipboardPoller::hitAndRunFinished, &poller,
+                         [this] { ++finished_; });
     }
     void tick() { window().tick(); }
     void copy(const QString& text) { tp.clipboard.text = text; }
-    QString caption() { return program().form1->mnuOnOff->text(); }
-    QString links() { return program().frmLinkCatcher->text(); }
+    QString caption() const { return caption_; }
+    QString links() const { return links_.join(QStringLiteral("\r\n")); }
     int interval() { return window().Timer1->interval(); }
     // Makes the log fail: its folder does not exist.
     void breakLogFolder() {
@@ -34,6 +36,9 @@ protected:
     }
 
     FakeClipboard& clipboard = tp.clipboard;
+    QString caption_;
+    QStringList links_;
+    int finished_ = 0;
     FakeDesktop& desktop = tp.desktop;
 };
 
@@ -136,7 +141,7 @@ TEST_P(ClipboardPollerTest, OnOffCaptionAndTheOffState) {
     EXPECT_TRUE(window().text().isEmpty());
     EXPECT_EQ(interval(), 50);
     EXPECT_FALSE(window().poller().endedProgram());
-    EXPECT_EQ(program().shuttingDown, 0);
+    EXPECT_EQ(finished_, 0);
 
     // Not a number: both captions are set, the last wins, and the tick ends as if off.
     program().settings.clipboardOn = "on";
@@ -155,11 +160,15 @@ TEST_P(ClipboardPollerTest, OnOffCaptionAndTheOffState) {
     EXPECT_EQ(interval(), 3000);
 }
 
-TEST_P(ClipboardPollerTest, CaptionIsSkippedWithoutAMainWindow) {
-    program().form1.reset();
+TEST_P(ClipboardPollerTest, AnnouncementsNobodyListensToDoNotStopThePoll) {
+    QObject::disconnect(&window().poller(), nullptr, nullptr, nullptr);
+    program().settings.hitAndRun = 1;
     copy(QStringLiteral("still polled"));
     tick();
     EXPECT_EQ(window().text(), "still polled");
+    EXPECT_EQ(clipboard.writes, QStringList{"still polled"});
+    EXPECT_TRUE(window().poller().endedProgram());
+    EXPECT_TRUE(caption().isEmpty());
 }
 
 TEST_P(ClipboardPollerTest, FrequencySetsTheInterval) {
@@ -218,15 +227,15 @@ TEST_P(ClipboardPollerTest, HitAndRunProcessesOnceAndEnds) {
     EXPECT_EQ(desktop.beeps, 1);
     EXPECT_EQ(links(), "http://hit.example");
     EXPECT_TRUE(window().poller().endedProgram());
-    EXPECT_EQ(program().shuttingDown, 1); // the main window unloaded
+    EXPECT_EQ(finished_, 1);
     EXPECT_EQ(interval(), 50);
 }
 
 TEST_P(ClipboardPollerTest, HitAndRunWithNothingToCaptureStillEnds) {
-    program().form1.reset();
     program().settings.hitAndRun = 7;
     tick();
     EXPECT_TRUE(window().poller().endedProgram());
+    EXPECT_EQ(finished_, 1);
     EXPECT_TRUE(window().text().isEmpty());
     EXPECT_EQ(clipboard.clears, 0);
 }
@@ -356,8 +365,8 @@ TEST_P(ClipboardPollerTest, AnEditOfTheLogByAnotherProgramBetweenTwoCapturesIsKe
 }
 
 INSTANTIATE_TEST_SUITE_P(Capture, ClipboardPollerTest, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "ChangesReported" : "ChangesNotReported";
+                         [](const testing::TestParamInfo<bool>& tested) {
+                             return tested.param ? "ChangesReported" : "ChangesNotReported";
                          });
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "dialogs/file_browser_window.h"
 
-#include "app/program.h"
+#include "settings/program.h"
 #include "dialogs/directory_list.h"
 #include "dialogs/drive_list.h"
 #include "settings/options_window.h"
@@ -41,16 +41,17 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     Program& program() { return *tp.program; }
+    Application& app() { return *tp.app; }
     BrowseState& browse() { return tp.program->browse; }
     // The browser as its opener leaves it, for a target and a starting folder.
-    FileBrowserWindow& openAt(int target, const std::string& folder) {
-        browse().browseTarget = static_cast<std::uint8_t>(target);
-        if (target == 1) {
+    FileBrowserWindow& openAt(BrowseTarget target, const std::string& folder) {
+        browse().browseTarget = target;
+        if (target == BrowseTarget::ClipboardLog) {
             browse().logPathChanged = 1;
-        } else if (target == 2) {
+        } else if (target == BrowseTarget::LinkLog) {
             browse().linkLogPathChanged = 1;
         }
-        FileBrowserWindow& browser = program().fileBrowser();
+        FileBrowserWindow& browser = app().fileBrowser();
         browser.Text1->clear();
         browser.Text1->setEnabled(false);
         browser.show();
@@ -70,7 +71,7 @@ TEST_F(FileBrowserTest, DriveListShowsTheMountedVolumes) {
     const bool hasRoot = std::any_of(listed.begin(), listed.end(),
                                      [](const Volume& v) { return v.root == QDir::rootPath(); });
     EXPECT_TRUE(hasRoot);
-    FileBrowserWindow& b = program().fileBrowser();
+    FileBrowserWindow& b = app().fileBrowser();
     EXPECT_EQ(b.Drive1->count(), listed.size());
     EXPECT_TRUE(b.Drive1->drive().isEmpty()); // none current until the opener picks one
 }
@@ -79,12 +80,12 @@ TEST_F(FileBrowserTest, HasNoIconNotEvenTheProgramsOne) {
     QPixmap programIcon(16, 16);
     programIcon.fill(Qt::blue);
     QApplication::setWindowIcon(QIcon(programIcon));
-    EXPECT_TRUE(program().fileBrowser().windowIcon().isNull());
+    EXPECT_TRUE(app().fileBrowser().windowIcon().isNull());
     QApplication::setWindowIcon(QIcon());
 }
 
 TEST_F(FileBrowserTest, ShowsTheFolderWithExactlyOneTrailingSeparator) {
-    FileBrowserWindow& b = openAt(1, clips + kPathSeparator);
+    FileBrowserWindow& b = openAt(BrowseTarget::ClipboardLog, clips + kPathSeparator);
     EXPECT_EQ(b.Dir1->path(), q(clips));
     EXPECT_EQ(b.Text1->toPlainText(), q(clips + kPathSeparator));
     EXPECT_TRUE(b.Text1->isVisible());
@@ -94,7 +95,7 @@ TEST_F(FileBrowserTest, ShowsTheFolderWithExactlyOneTrailingSeparator) {
 }
 
 TEST_F(FileBrowserTest, DirectoryListShowsTheChainAndTheSubfoldersAndMovesOnActivation) {
-    FileBrowserWindow& b = openAt(1, clips);
+    FileBrowserWindow& b = openAt(BrowseTarget::ClipboardLog, clips);
     DirectoryList& list = *b.Dir1;
     const int depth = int(QDir::fromNativeSeparators(q(clips)).count(QLatin1Char('/')));
     ASSERT_EQ(list.count(), depth + 1 + 2);
@@ -117,22 +118,22 @@ TEST_F(FileBrowserTest, DirectoryListShowsTheChainAndTheSubfoldersAndMovesOnActi
 }
 
 TEST_F(FileBrowserTest, OkCommitsTheListedFolderForTheTarget) {
-    openAt(1, clips).Dir1->setPath(q(clips + kPathSeparator + "alpha"));
-    program().frmFileBrowser->Command2->click();
+    openAt(BrowseTarget::ClipboardLog, clips).Dir1->setPath(q(clips + kPathSeparator + "alpha"));
+    app().frmFileBrowser->Command2->click();
     EXPECT_EQ(browse().pendingLogPath, clips + kPathSeparator + "alpha");
     EXPECT_EQ(browse().pendingLinkLogPath, "");
-    EXPECT_EQ(program().frmFileBrowser, nullptr);
+    EXPECT_EQ(app().frmFileBrowser, nullptr);
     flush();
 
-    openAt(2, links).Dir1->setPath(QDir::rootPath());
-    program().frmFileBrowser->Command2->click();
+    openAt(BrowseTarget::LinkLog, links).Dir1->setPath(QDir::rootPath());
+    app().frmFileBrowser->Command2->click();
     EXPECT_EQ(browse().pendingLinkLogPath,
               QDir::toNativeSeparators(QDir::rootPath()).toStdString());
     flush();
 
     // A target whose flag is down takes nothing.
     browse().pendingLogPath = "kept";
-    FileBrowserWindow& b = openAt(1, links);
+    FileBrowserWindow& b = openAt(BrowseTarget::ClipboardLog, links);
     browse().logPathChanged = 0;
     b.Command2->click();
     EXPECT_EQ(browse().pendingLogPath, "kept");
@@ -140,7 +141,7 @@ TEST_F(FileBrowserTest, OkCommitsTheListedFolderForTheTarget) {
 
 TEST_F(FileBrowserTest, CancelKeepsPendingPathsAndSetsFlagsByTarget) {
     browse().pendingLogPath = clips + kPathSeparator; // same as saved
-    FileBrowserWindow& b = openAt(1, clips);
+    FileBrowserWindow& b = openAt(BrowseTarget::ClipboardLog, clips);
     b.Dir1->setPath(q(links));
     browse().logPathChanged = 0;
     b.Command1->click();
@@ -149,7 +150,7 @@ TEST_F(FileBrowserTest, CancelKeepsPendingPathsAndSetsFlagsByTarget) {
     flush();
 
     browse().pendingLinkLogPath = "/chosen/before";
-    FileBrowserWindow& link = openAt(2, links);
+    FileBrowserWindow& link = openAt(BrowseTarget::LinkLog, links);
     browse().linkLogPathChanged = 0;
     link.Command1->click();
     EXPECT_EQ(browse().linkLogPathChanged, 1);
@@ -159,33 +160,33 @@ TEST_F(FileBrowserTest, CancelKeepsPendingPathsAndSetsFlagsByTarget) {
     // No target: both flags go down.
     browse().logPathChanged = 1;
     browse().linkLogPathChanged = 1;
-    openAt(0, clips);
-    program().frmFileBrowser->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program().frmFileBrowser.get()));
-    QTest::keyClick(program().frmFileBrowser->Dir1, Qt::Key_Escape); // Esc is Cancel
-    EXPECT_EQ(program().frmFileBrowser, nullptr);
+    openAt(BrowseTarget::None, clips);
+    app().frmFileBrowser->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(app().frmFileBrowser.get()));
+    QTest::keyClick(app().frmFileBrowser->Dir1, Qt::Key_Escape); // Esc is Cancel
+    EXPECT_EQ(app().frmFileBrowser, nullptr);
     EXPECT_EQ(browse().logPathChanged, 0);
     EXPECT_EQ(browse().linkLogPathChanged, 0);
 }
 
 TEST_F(FileBrowserTest, CloseBoxOnlyReenablesTheOptionsWindow) {
-    OptionsWindow& options = program().options();
+    OptionsWindow& options = app().options();
     options.show();
     options.setEnabled(false);
     browse().logPathChanged = 1;
     browse().linkLogPathChanged = 1;
-    FileBrowserWindow& b = openAt(0, clips);
+    FileBrowserWindow& b = openAt(BrowseTarget::None, clips);
     b.Dir1->setPath(q(links));
     b.close();
     EXPECT_TRUE(options.isEnabled());
-    EXPECT_EQ(program().frmFileBrowser, nullptr);
+    EXPECT_EQ(app().frmFileBrowser, nullptr);
     EXPECT_EQ(browse().logPathChanged, 1);
     EXPECT_EQ(browse().linkLogPathChanged, 1);
     EXPECT_EQ(browse().pendingLogPath, clips + kPathSeparator);
 }
 
 TEST_F(FileBrowserTest, DriveThatIsNotReadyFallsBackToTheClipboardLogFolder) {
-    FileBrowserWindow& b = openAt(2, links);
+    FileBrowserWindow& b = openAt(BrowseTarget::LinkLog, links);
     const QString gone = QDir::rootPath() + QStringLiteral("ziq-no-such-volume/");
     b.Drive1->setVolumes(
         {{QDir::rootPath(), QStringLiteral("root")}, {gone, QStringLiteral("usb")}});
@@ -203,7 +204,7 @@ TEST_F(FileBrowserTest, UnreachableFallbackKeepsTheFolderShownAndSaysNothing) {
     const QString first = QDir::rootPath() + QStringLiteral("ziq-gone-1/");
     const QString second = QDir::rootPath() + QStringLiteral("ziq-gone-2/");
     program().settings.savedFilePath = QDir::toNativeSeparators(second + "logs/").toStdString();
-    FileBrowserWindow& b = openAt(1, links);
+    FileBrowserWindow& b = openAt(BrowseTarget::ClipboardLog, links);
     b.Drive1->setVolumes({{first, QString()}, {second, QString()}});
     b.Drive1->setCurrentIndex(0);
     EXPECT_EQ(b.Dir1->path(), q(links));

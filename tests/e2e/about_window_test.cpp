@@ -47,7 +47,7 @@ protected:
     }
     // A message box is captioned with the application title.
     std::optional<QString> messageBox() {
-        for (const QString& window : visibleWindowsOfProcess(program.pid())) {
+        for (const QString& window : visibleWindowsOf(program.pid())) {
             const e2e::Run name =
                 run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window});
             if (!isTrayIcon(window) && name.output.trimmed() == "ZIQ2") {

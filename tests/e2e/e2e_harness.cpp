@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
+#include <cmath>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -86,6 +88,32 @@ void pressKey(const QString& window, const QString& key) {
     // A real key event to the focused window: one sent with --window is synthetic, and later
     // real key events go astray after it.
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), key});
+}
+
+QStringList visibleWindowsOf(qint64 pid) {
+    const Run found =
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--pid"), QString::number(pid)});
+    return QString::fromUtf8(found.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void xdotool(const QStringList& arguments) {
+    run(QStringLiteral("xdotool"), arguments);
+}
+
+int windowHeight(const QString& window) {
+    const Run got = run(QStringLiteral("xdotool"),
+                        {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    const auto match =
+        QRegularExpression(QStringLiteral("HEIGHT=(\\d+)")).match(QString::fromUtf8(got.output));
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+void clickTwips(const QString& window, double scale, int left, int top, int width, int height) {
+    const auto x = std::lround((left + width / 2.0) * scale);
+    const auto y = std::lround((top + height / 2.0) * scale);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
+             QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
 }
 
 void setClipboard(const QByteArray& text, const QString& type) {

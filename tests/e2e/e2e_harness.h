@@ -35,6 +35,14 @@ std::optional<QString> waitForWindow(const QString& titleRegex,
 void focusWindow(const QString& window);
 // Focuses a window and presses a key there, e.g. "Return".
 void pressKey(const QString& window, const QString& key);
+// The program's mapped windows, as xdotool finds them; its tray icon is one of them.
+QStringList visibleWindowsOf(qint64 pid);
+void xdotool(const QStringList& arguments);
+// A window's height in pixels; 0 when it cannot be found.
+int windowHeight(const QString& window);
+// Clicks the middle of a control placed at left, top, width, height twips in the window, laid
+// out at `scale` pixels per twip.
+void clickTwips(const QString& window, double scale, int left, int top, int width, int height);
 
 // The CLIPBOARD selection, through xclip, a foreign client. Setting it leaves an xclip
 // process serving the text until another program takes the selection.

@@ -134,8 +134,8 @@ TEST_P(HostileClipboard, TrayStaysUsableNothingIsCapturedAndCapturingResumes) {
 INSTANTIATE_TEST_SUITE_P(Owners, HostileClipboard,
                          testing::Values(QStringList{"--mute"}, QStringList{"--stall"},
                                          QStringList{"--huge", "200"}),
-                         [](const testing::TestParamInfo<QStringList>& info) {
-                             return info.param.first().mid(2).toStdString();
+                         [](const testing::TestParamInfo<QStringList>& tested) {
+                             return tested.param.first().mid(2).toStdString();
                          });
 
 } // namespace

@@ -1,41 +1,9 @@
 #include "e2e/e2e_harness.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 namespace ziq::e2e {
 namespace {
-
-QStringList visibleWindowsOf(qint64 pid) {
-    const Run found =
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--pid"), QString::number(pid)});
-    return QString::fromUtf8(found.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-void xdotool(const QStringList& arguments) {
-    run(QStringLiteral("xdotool"), arguments);
-}
-
-// The window's height in pixels: the options window is 8115 twips high (its width may grow
-// with the font), so this gives the scale at which the program laid it out.
-int windowHeight(const QString& window) {
-    const Run got = run(QStringLiteral("xdotool"),
-                        {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
-    const auto match =
-        QRegularExpression(QStringLiteral("HEIGHT=(\\d+)")).match(QString::fromUtf8(got.output));
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
-}
-
-// Clicks the middle of a control given by its place in twips within the window.
-void clickTwips(const QString& window, double scale, int left, int top, int width, int height) {
-    const auto x = std::lround((left + width / 2.0) * scale);
-    const auto y = std::lround((top + height / 2.0) * scale);
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
-             QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
-}
 
 TEST(Options, FrequencyChosenFromTheTrayIsSavedAndTheProgramRunsOn) {
     if (!haveDisplay()) {

@@ -2,8 +2,6 @@
 
 #include "e2e/e2e_harness.h"
 
-#include <QRegularExpression>
-
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -114,36 +112,6 @@ inline std::vector<ProfileLine> profileLines(const std::string& bytes) {
         start = end + 1;
     }
     return lines;
-}
-
-// The tray icon is the program's only visible window until something opens.
-inline QStringList visibleWindowsOf(qint64 pid) {
-    const Run found =
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--pid"), QString::number(pid)});
-    return QString::fromUtf8(found.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-inline void xdotool(const QStringList& arguments) {
-    run(QStringLiteral("xdotool"), arguments);
-}
-
-// The options window is 8115 twips high; its width may grow with the font.
-inline int windowHeight(const QString& window) {
-    const Run got = run(QStringLiteral("xdotool"),
-                        {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
-    const auto match =
-        QRegularExpression(QStringLiteral("HEIGHT=(\\d+)")).match(QString::fromUtf8(got.output));
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
-}
-
-// Clicks the middle of a control placed at left, top, width, height twips in the window.
-inline void clickTwips(const QString& window, double scale, int left, int top, int width,
-                       int height) {
-    const auto x = std::lround((left + width / 2.0) * scale);
-    const auto y = std::lround((top + height / 2.0) * scale);
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
-             QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
 }
 
 // Opens the tray menu with a right click on the icon window.

@@ -154,7 +154,7 @@ inline QList<QRect> hostMenus(qint64 ourPid) {
         run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
     static const QRegularExpression child(QStringLiteral("^\\s+(0x[0-9a-f]+)"),
                                           QRegularExpression::MultilineOption);
-    const QStringList ours = visibleWindowsOfProcess(ourPid);
+    const QStringList ours = visibleWindowsOf(ourPid);
     QList<QRect> menus;
     for (auto match = child.globalMatch(QString::fromUtf8(tree.output)); match.hasNext();) {
         const QString window = match.next().captured(1);

@@ -11,13 +11,6 @@
 
 namespace ziq::e2e {
 
-inline QStringList visibleWindowsOfProcess(qint64 pid) {
-    const Run found =
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--pid"), QString::number(pid)});
-    return QString::fromUtf8(found.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 // A tray icon is the window that the tray host embedded: its parent is not the root window,
 // and, unlike the windows a window manager framed, it is one the window manager leaves alone.
 inline bool isTrayIcon(const QString& window) {
@@ -32,7 +25,7 @@ inline bool isTrayIcon(const QString& window) {
 }
 
 inline std::optional<QString> trayIconOf(qint64 pid) {
-    for (const QString& window : visibleWindowsOfProcess(pid)) {
+    for (const QString& window : visibleWindowsOf(pid)) {
         if (isTrayIcon(window)) {
             return window;
         }
@@ -93,7 +86,7 @@ inline void clickAt(const QPoint& point) {
 // The tray menu: the program's pop-up, the one window the window manager is told to leave
 // alone (tool-tips aside, which do not show this fast).
 inline std::optional<QString> trayMenuOf(qint64 pid) {
-    for (const QString& window : visibleWindowsOfProcess(pid)) {
+    for (const QString& window : visibleWindowsOf(pid)) {
         const Run info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
         if (info.output.contains("Override Redirect State: yes") && !isTrayIcon(window)) {
             return window;

@@ -79,7 +79,7 @@ TEST_F(LinkCatcher, CloseOnlyHidesWhileRunningAndClosesDuringShutdown) {
     w.show();
     EXPECT_FALSE(w.close());
     EXPECT_FALSE(w.isVisible());
-    ASSERT_TRUE(tp.program->frmLinkCatcher);
+    ASSERT_TRUE(tp.app->frmLinkCatcher);
     EXPECT_EQ(w.text(), QStringLiteral("http://kept"));
 
     w.show();
@@ -128,17 +128,17 @@ protected:
     void start(const std::string& autoOpenViewers) {
         std::ofstream(tp.path("ziq2.ini")) << "[ZIQ]\nON=0\nAUTOOOPENVIEWERS=" << autoOpenViewers
                                            << "\nFIRSTRUN=9\nHITNRUN=0\n[LINKCATCHER]\nON=1\n";
-        ASSERT_TRUE(tp.program->start());
-        ASSERT_TRUE(tp.program->frmToText);
-        ASSERT_TRUE(tp.program->frmLinkCatcher);
+        ASSERT_TRUE(tp.app->start());
+        ASSERT_TRUE(tp.app->frmToText);
+        ASSERT_TRUE(tp.app->frmLinkCatcher);
     }
     TestProgram tp;
 };
 
 TEST_F(LinkCatcherStartup, AutoOpenViewersPutsTheCatcherRightBelowTheTextWindow) {
     start("1");
-    const QWidget& text = *tp.program->frmToText;
-    const QWidget& links = *tp.program->frmLinkCatcher;
+    const QWidget& text = *tp.app->frmToText;
+    const QWidget& links = *tp.app->frmLinkCatcher;
     EXPECT_TRUE(text.isVisible());
     EXPECT_TRUE(links.isVisible());
     EXPECT_EQ(links.frameGeometry().top(),
@@ -151,10 +151,10 @@ TEST(LinkCatcherStartupHidden, OtherwiseBothViewersAreLoadedAndHidden) {
         TestProgram fresh;
         std::ofstream(fresh.path("ziq2.ini"))
             << "[ZIQ]\nON=0\nAUTOOOPENVIEWERS=" << value << "\nFIRSTRUN=9\nHITNRUN=0\n";
-        ASSERT_TRUE(fresh.program->start());
-        ASSERT_TRUE(fresh.program->frmLinkCatcher) << value;
-        EXPECT_FALSE(fresh.program->frmLinkCatcher->isVisible()) << value;
-        EXPECT_FALSE(fresh.program->frmToText->isVisible()) << value;
+        ASSERT_TRUE(fresh.app->start());
+        ASSERT_TRUE(fresh.app->frmLinkCatcher) << value;
+        EXPECT_FALSE(fresh.app->frmLinkCatcher->isVisible()) << value;
+        EXPECT_FALSE(fresh.app->frmToText->isVisible()) << value;
     }
 }
 

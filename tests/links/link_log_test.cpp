@@ -1,9 +1,11 @@
 #include "links/link_log.h"
 
 #include "settings/program_state.h"
-#include "platform/clock.h"
+#include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged.h"
+#include "support/line_ending.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-#ifdef _WIN32
-constexpr const char* kEol = "\r\n";
-#else
-constexpr const char* kEol = "\n";
-#endif
+using test::kEol;
 
 // A new profile file's lines, each ended the platform's way.
 std::string lines(std::initializer_list<std::string> all) {
@@ -41,22 +39,15 @@ std::string errorText(const std::string& file) {
            "file size is not too large.";
 }
 
-class FixedClock final : public Clock {
-public:
-    LocalDateTime now() const override { return time; }
-    LocalDateTime time;
-};
-
 class LinkLogTest : public testing::Test {
 protected:
     void SetUp() override {
         state.settings.linkAutoSave = "1";
         state.settings.linkSaveType = "1";
         state.settings.linkSavedFilePath = folderText();
-        clock.time = {2004, 1, 25, 9, 30, 5};
     }
     std::string folderText() const { return folder.path().string() + "/"; }
-    void log(std::string_view text) { writeLinkLog(state, messages, clock, text); }
+    void log(std::string_view text) { writeLinkLog(state, clock, messages, text); }
     std::string slurp(const std::string& name) const {
         return test::readFile(folder.path() / name);
     }
@@ -67,7 +58,7 @@ protected:
     test::TempFolder folder;
     ProgramState state;
     test::RecordingMessageBoxes messages;
-    FixedClock clock;
+    test::FakeClock clock;
 };
 
 TEST_F(LinkLogTest, SchemeOneKeepsADaySectionAndATimeKeyInOneFile) {
@@ -129,7 +120,7 @@ public:
 
 TEST_F(LinkLogTest, OneClockReadingPerEntryEvenAcrossMidnight) {
     TickingClock ticking;
-    writeLinkLog(state, messages, ticking, "http://late");
+    writeLinkLog(state, ticking, messages, "http://late");
     EXPECT_EQ(ticking.reads, 1);
     EXPECT_EQ(slurp("ziqurl.txt"), lines({"[20040125]", "235959=http://late"}));
 }
@@ -175,17 +166,11 @@ TEST_F(LinkLogTest, AReadOnlyFolderIsReportedForAnUnprivilegedUser) {
     fs::permissions(folder.path(), fs::perms::others_exec, fs::perm_options::add);
     state.settings.linkSavedFilePath = locked.string() + "/";
     const std::string expected = errorText(locked.string() + "/ziqurl.txt");
-    EXPECT_EXIT(
-        {
-            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-                std::_Exit(2);
-            }
-            log("http://a");
-            const bool reported = messages.shown.size() == 1 &&
-                                  messages.shown[0].text == expected && state.lastWriteResult == 0;
-            std::_Exit(reported && !fs::exists(locked / "ziqurl.txt") ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(test::runUnprivileged([&] {
+        log("http://a");
+        return messages.shown.size() == 1 && messages.shown[0].text == expected &&
+               state.lastWriteResult == 0 && !fs::exists(locked / "ziqurl.txt");
+    }));
 }
 #endif
 

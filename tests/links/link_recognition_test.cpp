@@ -12,7 +12,7 @@ using LinkRecognition = LinkWindowsTest;
 
 TEST_F(LinkRecognition, ALinkReachesTheCatcherUnchangedAndIsLogged) {
     captured(QStringLiteral("HTTP://Example.COM/Some/Path"));
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_EQ(catcher().text(), QStringLiteral("HTTP://Example.COM/Some/Path"));
     EXPECT_EQ(catcher().Text1->toPlainText(), QStringLiteral("HTTP://Example.COM/Some/Path"));
     EXPECT_EQ(linkLog(), "[20040125]\n093005=HTTP://Example.COM/Some/Path\n");
@@ -21,12 +21,12 @@ TEST_F(LinkRecognition, ALinkReachesTheCatcherUnchangedAndIsLogged) {
 
 TEST_F(LinkRecognition, EachLinkBecomesANewLineAfterACrLf) {
     captured(QStringLiteral("http://first"));
-    recognizeLink(*tp.program);
+    recognize();
     tp.clock.time.second = 6;
     captured(QStringLiteral("ftp.second"));
-    recognizeLink(*tp.program);
+    recognize();
     captured(QStringLiteral("not one"));
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_EQ(catcher().text(), QStringLiteral("http://first\r\nftp.second"));
     EXPECT_EQ(catcher().Text1->document()->blockCount(), 2);
     EXPECT_EQ(catcher().Text1->toPlainText(), QStringLiteral("http://first\nftp.second"));
@@ -35,11 +35,11 @@ TEST_F(LinkRecognition, EachLinkBecomesANewLineAfterACrLf) {
 
 TEST_F(LinkRecognition, WholeTextIsHandedOnAndLoggedAsOneLine) {
     captured(QStringLiteral("  http://a\r\nand more  "));
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_TRUE(catcher().text().isEmpty()) << "strict mode needs the identifier first";
 
     tp.program->settings.strictUrls = "0";
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_EQ(catcher().text(), QStringLiteral("  http://a\r\nand more  "));
     EXPECT_EQ(linkLog(), "[20040125]\n093005=  http://aand more  \n");
 }
@@ -47,19 +47,19 @@ TEST_F(LinkRecognition, WholeTextIsHandedOnAndLoggedAsOneLine) {
 TEST_F(LinkRecognition, StrictUrlsThatIsNotANumberActsStrict) {
     tp.program->settings.strictUrls = "maybe";
     captured(QStringLiteral("someone@example"));
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_TRUE(catcher().text().isEmpty());
     captured(QStringLiteral("mailto:someone@example"));
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_EQ(catcher().text(), QStringLiteral("mailto:someone@example"));
 }
 
 TEST_F(LinkRecognition, SentencesAndOverlongTextsStayOut) {
     tp.program->settings.strictUrls = "0";
     captured(QStringLiteral("A plain sentence, nothing more"));
-    recognizeLink(*tp.program);
+    recognize();
     captured(QStringLiteral("http://") + QString(250, QLatin1Char('x')));
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_TRUE(catcher().text().isEmpty());
     EXPECT_FALSE(std::filesystem::exists(tp.path("ziqurl.txt")));
 }
@@ -79,7 +79,7 @@ TEST_F(LinkRecognition, LengthIsCountedAsTheTextBoxCountsIt) {
 TEST_F(LinkRecognition, AFailedLogWriteStillLeavesTheLinkInTheWindow) {
     tp.program->settings.linkSavedFilePath = tp.dir() + "/missing/";
     captured(QStringLiteral("www.example.org"));
-    recognizeLink(*tp.program);
+    recognize();
     EXPECT_EQ(catcher().text(), QStringLiteral("www.example.org"));
     ASSERT_EQ(tp.messages.shown.size(), 1u);
     EXPECT_EQ(tp.messages.shown[0].text,
@@ -106,7 +106,7 @@ protected:
     }
     void tick(const QString& clipboard) {
         tp.clipboard.text = clipboard;
-        tp.program->frmToText->tick();
+        tp.app->frmToText->tick();
     }
 };
 
@@ -131,7 +131,7 @@ TEST_F(LinkCatchingTick, TicksInsideTheLinkLogsBoxCatchNothing) {
     EXPECT_EQ(tp.messages.shown.size(), 1u);
     EXPECT_EQ(catcher().text(), QStringLiteral("http://first"));
     // Once the box is closed the next tick catches what is on the clipboard now.
-    tp.program->frmToText->tick();
+    tp.app->frmToText->tick();
     EXPECT_EQ(catcher().text(), QStringLiteral("http://first\r\nhttp://while.the.box.is.open"));
     EXPECT_EQ(tp.messages.shown.size(), 2u);
 }

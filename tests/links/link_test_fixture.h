@@ -1,8 +1,10 @@
 #pragma once
 
-#include "app/program.h"
+#include "app/application.h"
+#include "capture/clipboard_poller.h"
 #include "capture/to_text_window.h"
 #include "links/link_catcher_window.h"
+#include "settings/program.h"
 #include "support/temp_folder.h"
 #include "support/test_program.h"
 
@@ -25,13 +27,14 @@ protected:
         s.linkSaveType = "1";
         s.linkSavedFilePath = tp.dir() + "/";
         s.autoSave = "0"; // the clipboard log is not what these tests look at
-        tp.program->frmToText = std::make_unique<ToTextWindow>(*tp.program);
-        tp.program->frmLinkCatcher = std::make_unique<LinkCatcherWindow>(*tp.program);
+        tp.app->loadViewers();
     }
 
-    LinkCatcherWindow& catcher() { return *tp.program->frmLinkCatcher; }
+    LinkCatcherWindow& catcher() { return *tp.app->frmLinkCatcher; }
     // What the poller does on a capture: the clipboard text window takes the new text.
-    void captured(const QString& text) { tp.program->frmToText->setText(text); }
+    void captured(const QString& text) { tp.app->frmToText->setText(text); }
+    // Link recognition, the step of a tick that follows a capture.
+    void recognize() { tp.app->frmToText->poller().recognizeLink(); }
     std::string linkLog() const { return readFile(tp.path("ziqurl.txt")); }
 
     TestProgram tp;

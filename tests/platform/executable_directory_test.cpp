@@ -3,6 +3,7 @@
 #include "platform/app_info.h"
 #include "settings/settings_paths.h"
 #include "support/temp_folder.h"
+#include "support/line_ending.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,6 @@ namespace ziq::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-#ifdef _WIN32
-constexpr std::string_view kEol = "\r\n";
-#else
-constexpr std::string_view kEol = "\n";
-#endif
 
 // Starts `program` from the current working folder, waits for it and gives its exit code.
 int runProgram(const fs::path& program) {
@@ -89,7 +84,7 @@ TEST(ExecutableDirectory, CopiedProgramKeepsItsSettingsInItsNewFolder) {
     const std::string head = "[probe]" + std::string(kEol) + "folder=";
     ASSERT_TRUE(content.starts_with(head) && content.ends_with(kEol)) << content;
     const std::string reportedFolder =
-        content.substr(head.size(), content.size() - head.size() - kEol.size());
+        content.substr(head.size(), content.size() - head.size() - std::string_view(kEol).size());
     EXPECT_TRUE(reportedFolder.ends_with(kPathSeparator + folderName)) << reportedFolder;
     EXPECT_TRUE(fs::equivalent(filePath(reportedFolder), folder)) << reportedFolder;
 #ifdef _WIN32

@@ -3,11 +3,11 @@
 
 #include "capture/clipboard_log.h"
 #include "links/link_log.h"
-#include "platform/clock.h"
 #include "platform/profile/profile_test_hooks.h"
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
 #include "settings/save_options.h"
+#include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
 
@@ -37,12 +37,6 @@ std::string writeError(const fs::path& file) {
            "size is not too large.";
 }
 
-class FixedClock final : public Clock {
-public:
-    LocalDateTime now() const override { return time; }
-    LocalDateTime time{2004, 1, 25, 9, 30, 5};
-};
-
 std::size_t filesIn(const fs::path& folder) {
     return std::size_t(std::distance(fs::directory_iterator(folder), {}));
 }
@@ -66,7 +60,7 @@ public:
 
     test::TempFolder folder;
     ProgramState state;
-    FixedClock clock;
+    test::FakeClock clock;
     test::RecordingMessageBoxes messages;
 };
 
@@ -146,7 +140,7 @@ TEST_F(Faults, AWriteFailingAtAnyCallLeavesTheOldFileAndReports) {
         {"link log, appended",
          [](Faults& t) { std::ofstream(t.file("ziqurl.txt")) << "[20040125]\n090000=http://a\n"; },
          [](Faults& t, std::uint64_t n) {
-             return failingCall(n, [&] { writeLinkLog(t.state, t.messages, t.clock, "http://b"); });
+             return failingCall(n, [&] { writeLinkLog(t.state, t.clock, t.messages, "http://b"); });
          },
          "ziqurl.txt", writeError(file("ziqurl.txt"))},
         {"settings saved, the last write failing",

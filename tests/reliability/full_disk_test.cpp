@@ -3,10 +3,10 @@
 
 #include "capture/clipboard_log.h"
 #include "links/link_log.h"
-#include "platform/clock.h"
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
 #include "settings/save_options.h"
+#include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
 
@@ -28,11 +28,6 @@ namespace {
 #ifndef _WIN32
 
 namespace fs = std::filesystem;
-
-class FixedClock final : public Clock {
-public:
-    LocalDateTime now() const override { return {2004, 1, 25, 9, 30, 5}; }
-};
 
 class FullDisk : public testing::Test {
 protected:
@@ -83,7 +78,7 @@ protected:
     test::TempFolder folder;
     bool mounted = false;
     ProgramState state;
-    FixedClock clock;
+    test::FakeClock clock;
     test::RecordingMessageBoxes messages;
 };
 
@@ -95,7 +90,7 @@ TEST_F(FullDisk, LogsAndSettingsStayAsTheyWereAndEachFailureIsReported) {
     // An append that gets part of the way: the disk fills in the middle of the entry.
     writeClipboardLog(state, clock, messages, std::string(64 * 1024, 'x'));
     // A new file.
-    writeLinkLog(state, messages, clock, "http://example.com/full");
+    writeLinkLog(state, clock, messages, "http://example.com/full");
     // Rewrites of the settings file, through a temporary file that cannot be written.
     OptionsChoice choice;
     choice.option[3] = choice.option[7] = choice.option[9] = true; // all three change

@@ -4,10 +4,10 @@
 
 #include "capture/clipboard_log.h"
 #include "links/link_log.h"
-#include "platform/clock.h"
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
 #include "settings/save_options.h"
+#include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
 
@@ -25,12 +25,6 @@ namespace ziq {
 namespace {
 
 namespace fs = std::filesystem;
-
-class FixedClock final : public Clock {
-public:
-    LocalDateTime now() const override { return time; }
-    LocalDateTime time{2004, 1, 25, 9, 30, 5};
-};
 
 std::set<std::string> namesIn(const fs::path& folder) {
     std::set<std::string> names;
@@ -53,13 +47,13 @@ protected:
     }
     void logBoth(const std::string& text) {
         writeClipboardLog(state, clock, messages, text);
-        writeLinkLog(state, messages, clock, text);
+        writeLinkLog(state, clock, messages, text);
     }
 
     test::TempFolder folder;
     fs::path logs = folder.path() / "logs";
     ProgramState state;
-    FixedClock clock;
+    test::FakeClock clock;
     test::RecordingMessageBoxes messages;
 };
 

@@ -6,6 +6,7 @@
 #include "settings/settings_paths.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
+#include "support/line_ending.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-constexpr const char* kEol = "\r\n";
-#else
-constexpr const char* kEol = "\n";
-#endif
+using test::kEol;
 
 // The file as it stands, with native line breaks read back as "\n".
 std::string withLf(std::string text) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/program.h"
+#include "settings/program.h"
 #include "platform/profile/profile_file.h"
 #include "settings/load_settings.h"
 #include "settings/options_window.h"
@@ -29,6 +29,7 @@ protected:
     void TearDown() override { flush(); }
 
     Program& program() { return *tp.program; }
+    Application& app() { return *tp.app; }
     Settings& settings() { return tp.program->settings; }
     std::string iniPath() const { return tp.path("ziq2.ini"); }
     std::string fileText() const { return readFile(filePath(iniPath())); }
@@ -48,7 +49,7 @@ protected:
     }
 
     OptionsWindow& open() {
-        OptionsWindow& window = program().options();
+        OptionsWindow& window = app().options();
         window.show();
         return window;
     }

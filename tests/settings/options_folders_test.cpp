@@ -28,7 +28,7 @@ protected:
         }
         reload({{"ZIQ/SAVEDFILEPATH", clips}, {"LINKCATCHER/linkcatcherSAVEDFILEPATH", links}});
     }
-    FileBrowserWindow& browser() { return *program().frmFileBrowser; }
+    FileBrowserWindow& browser() { return *app().frmFileBrowser; }
     static QString q(const std::string& text) { return QString::fromStdString(text); }
 
     std::string clips, links, other;
@@ -38,11 +38,11 @@ TEST_F(OptionsFoldersTest, FolderButtonsOpenTheBrowserAtTheSavedFolder) {
     OptionsWindow& w = open();
     w.Command1->click();
     const BrowseState& b = program().browse;
-    EXPECT_EQ(b.browseTarget, 1);
+    EXPECT_EQ(b.browseTarget, BrowseTarget::ClipboardLog);
     EXPECT_EQ(b.logPathChanged, 1);
     EXPECT_EQ(b.linkLogPathChanged, 0);
     EXPECT_FALSE(w.isEnabled());
-    ASSERT_NE(program().frmFileBrowser, nullptr);
+    ASSERT_NE(app().frmFileBrowser, nullptr);
     EXPECT_TRUE(browser().isVisible());
     EXPECT_FALSE(browser().Text1->isEnabled());
     EXPECT_EQ(browser().Dir1->path(), q(clips));
@@ -52,11 +52,11 @@ TEST_F(OptionsFoldersTest, FolderButtonsOpenTheBrowserAtTheSavedFolder) {
 
     browser().Command1->click(); // Cancel
     EXPECT_TRUE(w.isEnabled());
-    EXPECT_EQ(program().frmFileBrowser, nullptr);
+    EXPECT_EQ(app().frmFileBrowser, nullptr);
     flush();
 
     w.Command8->click();
-    EXPECT_EQ(b.browseTarget, 2);
+    EXPECT_EQ(b.browseTarget, BrowseTarget::LinkLog);
     EXPECT_EQ(b.linkLogPathChanged, 1);
     EXPECT_EQ(browser().Dir1->path(), q(links));
     EXPECT_EQ(browser().Text1->toPlainText(), q(links + kPathSeparator));
@@ -123,10 +123,10 @@ TEST_F(OptionsFoldersTest, ClosingWithoutSavingDropsTheChoice) {
 TEST_F(OptionsFoldersTest, ClosingTheOptionsWindowClosesTheBrowser) {
     OptionsWindow& w = open();
     w.Command1->click();
-    ASSERT_NE(program().frmFileBrowser, nullptr);
+    ASSERT_NE(app().frmFileBrowser, nullptr);
     w.close();
-    EXPECT_EQ(program().frmFileBrowser, nullptr);
-    EXPECT_EQ(program().frmOptions, nullptr);
+    EXPECT_EQ(app().frmFileBrowser, nullptr);
+    EXPECT_EQ(app().frmOptions, nullptr);
 }
 
 TEST_F(OptionsFoldersTest, MissingSavedFolderLeavesTheListAtItsVolume) {

@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LoadCase{"seven", "7", false, "Option1", "Option8", "Option10"},
                     LoadCase{"word", "yes", false, "Option1", "Option6", "Option9"},
                     LoadCase{"empty", "", false, "Option1", "Option6", "Option9"}),
-    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<LoadCase>& tested) { return std::string(tested.param.name); });
 
 using OptionsLoadTest = OptionsFixture;
 
@@ -137,7 +137,7 @@ TEST_F(OptionsLoadTest, NoticeEachTimeHitAndRunBecomesChecked) {
 
 TEST_F(OptionsLoadTest, LoadingResetsTheBrowseStateButNotTheFlags) {
     BrowseState& b = program().browse;
-    b.browseTarget = 2;
+    b.browseTarget = BrowseTarget::LinkLog;
     b.pendingLogPath = "/stale";
     b.pendingLinkLogPath = "/stale2";
     b.logPathChanged = 1;
@@ -146,7 +146,7 @@ TEST_F(OptionsLoadTest, LoadingResetsTheBrowseStateButNotTheFlags) {
     settings().linkSavedFilePath = "/logs/links/";
     settings().iniPath = "/logs/clips/20040125.txt"; // left there by a log write
     open();
-    EXPECT_EQ(b.browseTarget, 0);
+    EXPECT_EQ(b.browseTarget, BrowseTarget::None);
     EXPECT_EQ(b.pendingLogPath, "/logs/clips/");
     EXPECT_EQ(b.pendingLinkLogPath, "/logs/links/");
     EXPECT_EQ(b.logPathChanged, 1);

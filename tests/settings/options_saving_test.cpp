@@ -41,7 +41,7 @@ TEST_F(OptionsSavingTest, SavingUntouchedWritesWhatTheWindowShows) {
     EXPECT_EQ(settings().frequency, "1");
     EXPECT_EQ(settings().autoSave, "0");
     EXPECT_EQ(settings().strictUrls, "0");
-    EXPECT_EQ(program().frmOptions, nullptr);
+    EXPECT_EQ(app().frmOptions, nullptr);
     EXPECT_TRUE(tp.messages.shown.empty());
 }
 
@@ -89,7 +89,7 @@ TEST_F(OptionsSavingTest, UnwritableFileWarnsOnceAndTheWindowStillCloses) {
         warnings += message.text == kSaveError ? 1 : 0;
     }
     EXPECT_EQ(warnings, 1u);
-    EXPECT_EQ(program().frmOptions, nullptr);
+    EXPECT_EQ(app().frmOptions, nullptr);
 }
 
 TEST_F(OptionsSavingTest, CancelAndTheCloseBoxWriteNothing) {
@@ -98,7 +98,7 @@ TEST_F(OptionsSavingTest, CancelAndTheCloseBoxWriteNothing) {
     w.Check1->click();
     w.Option2->click();
     w.Command3->click();
-    EXPECT_EQ(program().frmOptions, nullptr);
+    EXPECT_EQ(app().frmOptions, nullptr);
     flush();
 
     OptionsWindow& again = open();

@@ -129,14 +129,14 @@ TEST_F(OptionsWindowTest, EscCancelsWithoutWritingAndNoButtonIsTheDefault) {
     w.Check2->setFocus();
     QTest::keyClick(w.Check2, Qt::Key_Return);
     flush();
-    ASSERT_EQ(program().frmOptions.get(), &w);
+    ASSERT_EQ(app().frmOptions.get(), &w);
 
     w.Check2->click();
     w.Option4->setChecked(true);
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(w.Check2, Qt::Key_Escape);
-    EXPECT_EQ(program().frmOptions, nullptr);
+    EXPECT_EQ(app().frmOptions, nullptr);
     flush();
     EXPECT_EQ(fileText(), before);
     EXPECT_EQ(settings().frequency, "1");
@@ -152,7 +152,7 @@ TEST_F(OptionsWindowTest, OpeningAgainKeepsUnsavedEditsAndClosingDiscards) {
     EXPECT_TRUE(same.Option3->isChecked());
 
     w.close(); // the close box
-    EXPECT_EQ(program().frmOptions, nullptr);
+    EXPECT_EQ(app().frmOptions, nullptr);
     flush();
     OptionsWindow& fresh = open();
     EXPECT_TRUE(fresh.Check2->isChecked());
@@ -164,7 +164,7 @@ TEST_F(OptionsWindowTest, ShutdownTakesTheWindowAlongWithoutItsClosingSteps) {
     OptionsWindow& w = open();
     program().shuttingDown = 1;
     w.close();
-    EXPECT_EQ(program().frmOptions.get(), &w);
+    EXPECT_EQ(app().frmOptions.get(), &w);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(fileText(), before);
 }
@@ -191,7 +191,7 @@ TEST_F(OptionsWindowTest, HelpOpensTheHelpTextBesideTheProgram) {
     ASSERT_EQ(tp.desktop.opened.size(), 1);
     EXPECT_EQ(tp.desktop.opened[0], QString::fromStdString(help));
     EXPECT_TRUE(tp.desktop.started.empty()); // never through a shell or a command string
-    EXPECT_EQ(program().frmOptions.get(), &w);
+    EXPECT_EQ(app().frmOptions.get(), &w);
     EXPECT_TRUE(tp.messages.shown.empty());
 
     // Without the file the user is told where it was looked for.
@@ -215,11 +215,11 @@ TEST_F(OptionsWindowTest, HelpOpensTheHelpTextBesideTheProgram) {
 TEST_F(OptionsWindowTest, AboutOpensBesideTheOptionsWindow) {
     OptionsWindow& w = open();
     w.Command4->click();
-    ASSERT_NE(program().frmAbout, nullptr);
-    EXPECT_TRUE(program().frmAbout->isVisible());
+    ASSERT_NE(app().frmAbout, nullptr);
+    EXPECT_TRUE(app().frmAbout->isVisible());
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.isEnabled());
-    EXPECT_EQ(program().frmOptions.get(), &w);
+    EXPECT_EQ(app().frmOptions.get(), &w);
 }
 
 } // namespace

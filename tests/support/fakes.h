@@ -1,9 +1,11 @@
 #pragma once
 
+// The Qt seams' doubles; the plain C++ ones have headers of their own.
+
 #include "platform/clipboard.h"
-#include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/tray_host.h"
+#include "support/fake_clock.h"
 #include "support/fake_registry.h"
 #include "support/recording_message_boxes.h"
 
@@ -75,12 +77,6 @@ private:
     QString countedText_;
     bool countedSecret_ = false;
     std::optional<bool> countedHasText_;
-};
-
-class FakeClock final : public Clock {
-public:
-    LocalDateTime now() const override { return time; }
-    LocalDateTime time{2004, 1, 25, 9, 30, 5};
 };
 
 class FakeDesktop final : public Desktop {

@@ -1,5 +1,7 @@
 #include "support/test_program.h"
 
+#include "app/form1.h"
+
 #include <QDir>
 
 namespace ziq::test {
@@ -9,9 +11,12 @@ TestProgram::TestProgram() {
     info.programDir = QDir::toNativeSeparators(folder.path()).toStdString();
     program = std::make_unique<Program>(
         info, Seams{clipboard, messages, clock, desktop, registry, instance, trayHost});
+    app = std::make_unique<Application>(*program);
 }
 
-TestProgram::~TestProgram() = default;
+TestProgram::~TestProgram() {
+    app.reset(); // the windows refer to the program
+}
 
 std::string TestProgram::dir() const {
     return program->app.programDir;

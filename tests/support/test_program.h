@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/program.h"
+#include "app/application.h"
+#include "settings/program.h"
 #include "support/fake_instance_channel.h"
 #include "support/fakes.h"
 
@@ -10,7 +11,8 @@
 
 namespace ziq::test {
 
-// A whole program over fakes, living in its own temporary program folder.
+// A whole program over fakes, living in its own temporary program folder: its state and
+// seams, and the application that holds and connects its windows.
 class TestProgram {
 public:
     TestProgram();
@@ -28,6 +30,7 @@ public:
     FakeInstanceChannel instance;
     FakeTrayHost trayHost;
     std::unique_ptr<Program> program;
+    std::unique_ptr<Application> app;
 };
 
 } // namespace ziq::test

@@ -6,7 +6,8 @@
 #include <string_view>
 
 // The module's only contact with the file system, one small helper per operation, so that
-// the platform differences live in file_io.cpp and every call passes the test seams.
+// the platform differences live in file_io_win.cpp and file_io_posix.cpp and every call passes
+// the test seams.
 namespace ziq::profile::io {
 
 // Identity and state of a file. Different stamps mean a different or changed file; equal ones

@@ -42,37 +42,42 @@ Outcome failedOrChanged(io::File& file, const io::FileStamp& before) {
     return file.stamp(now) && now != before ? Outcome::Retry : Outcome::Failed;
 }
 
-// Plans from a cached index, reading at most the last section. False when the index cannot
-// answer (the caller then scans the whole file) or on a read error (`failed`).
-bool planFromIndex(io::File& file, const Request& request, Planned& planned, bool& failed) {
+enum class IndexPlan {
+    Planned,
+    NeedsScan, // the index cannot answer: the caller scans the whole file
+    ReadFailed,
+};
+
+// Plans from a cached index, reading at most the last section.
+IndexPlan planFromIndex(io::File& file, const Request& request, Planned& planned) {
     ProfileIndex& index = *planned.index;
     const std::string_view lineBreak = newLineBreak(index.lineBreak);
+    const PrecedingLine preceding =
+        index.lastLineOpen ? PrecedingLine::Unended : PrecedingLine::Ended;
     planned.contentStart = index.contentStart;
     const std::uint64_t sectionHash = foldedNameHash(request.section);
     if (!index.sections.contains(sectionHash)) {
         planned.plan.changes = true;
         planned.plan.from = planned.plan.to = index.size;
-        planned.plan.insert = newSectionText(request.section, request.key, request.value, lineBreak,
-                                             index.lastLineOpen);
-        return true;
+        planned.plan.insert =
+            newSectionText(request.section, request.key, request.value, lineBreak, preceding);
+        return IndexPlan::Planned;
     }
     if (index.lastSectionHash != sectionHash || !index.lastSectionIsFirst) {
-        return false;
+        return IndexPlan::NeedsScan;
     }
     if (index.anchorAtEnd && !index.lastSectionKeys.contains(foldedNameHash(request.key))) {
         planned.plan.changes = true;
         planned.plan.from = planned.plan.to = index.size;
-        planned.plan.insert =
-            newEntryText(request.key, request.value, lineBreak, index.lastLineOpen);
-        return true;
+        planned.plan.insert = newEntryText(request.key, request.value, lineBreak, preceding);
+        return IndexPlan::Planned;
     }
     WritePlanner planner(request.section, request.key, request.value);
     if (scanLines(file, index.lastSectionStart, index.size, planner) == ScanResult::Failed) {
-        failed = true;
-        return false;
+        return IndexPlan::ReadFailed;
     }
     planned.plan = planner.finish(index.size, index.lineBreak);
-    return true;
+    return IndexPlan::Planned;
 }
 
 Outcome planByScan(io::File& file, const io::FileStamp& before, bool keepIndex,
@@ -167,7 +172,7 @@ Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
 
 Outcome createFile(const Request& request, const std::filesystem::path& target) {
     const std::string content = newSectionText(request.section, request.key, request.value,
-                                               newLineBreak(LineBreak::None), false);
+                                               newLineBreak(LineBreak::None), PrecedingLine::Ended);
     const std::uint32_t mode = request.access == NewFileAccess::OwnerOnly ? 0600 : 0666;
     std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(target, mode);
     if (!temporary) {
@@ -207,13 +212,15 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
     planned.index = cache.take(before);
     bool havePlan = false;
     if (planned.index) {
-        bool failed = false;
-        havePlan = planFromIndex(file, request, planned, failed);
-        if (failed) {
+        switch (planFromIndex(file, request, planned)) {
+        case IndexPlan::ReadFailed:
             return failedOrChanged(file, before);
-        }
-        if (!havePlan) {
+        case IndexPlan::NeedsScan:
             planned.index.reset();
+            break;
+        case IndexPlan::Planned:
+            havePlan = true;
+            break;
         }
     }
     if (!havePlan) {

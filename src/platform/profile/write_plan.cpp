@@ -16,36 +16,39 @@ std::string_view newLineBreak(LineBreak fileLineBreak) {
 #endif
 }
 
+namespace {
+// Into a text reserved by the caller, so a large value is copied once.
+void appendEntry(std::string& text, std::string_view key, std::string_view value,
+                 std::string_view lineBreak, PrecedingLine preceding) {
+    if (preceding == PrecedingLine::Unended) {
+        text += lineBreak;
+    }
+    text += key;
+    text += '=';
+    text += value;
+    text += lineBreak;
+}
+} // namespace
+
 std::string newSectionText(std::string_view section, std::string_view key, std::string_view value,
-                           std::string_view lineBreak, bool closeLastLine) {
+                           std::string_view lineBreak, PrecedingLine preceding) {
     std::string text;
     text.reserve(section.size() + key.size() + value.size() + 3 * lineBreak.size() + 3);
-    if (closeLastLine) {
+    if (preceding == PrecedingLine::Unended) {
         text += lineBreak;
     }
     text += '[';
     text += section;
     text += ']';
-    text += lineBreak;
-    // Written out here, not through newEntryText: a large value is copied once, not twice.
-    text += key;
-    text += '=';
-    text += value;
-    text += lineBreak;
+    appendEntry(text, key, value, lineBreak, PrecedingLine::Unended);
     return text;
 }
 
 std::string newEntryText(std::string_view key, std::string_view value, std::string_view lineBreak,
-                         bool closeLastLine) {
+                         PrecedingLine preceding) {
     std::string text;
     text.reserve(key.size() + value.size() + 2 * lineBreak.size() + 1);
-    if (closeLastLine) {
-        text += lineBreak;
-    }
-    text += key;
-    text += '=';
-    text += value;
-    text += lineBreak;
+    appendEntry(text, key, value, lineBreak, preceding);
     return text;
 }
 
@@ -107,12 +110,15 @@ WritePlan WritePlanner::finish(std::uint64_t size, LineBreak fileLineBreak) cons
     plan.changes = true;
     if (phase_ != Phase::Before) {
         plan.from = plan.to = anchorEnd_;
-        plan.insert = newEntryText(key_, value_, lineBreak, !anchorClosed_);
+        plan.insert = newEntryText(key_, value_, lineBreak,
+                                   anchorClosed_ ? PrecedingLine::Ended : PrecedingLine::Unended);
         return plan;
     }
     plan.from = plan.to = size;
-    const bool closeLastLine = sawLine_ && lastLineBreak_ == LineBreak::None;
-    plan.insert = newSectionText(section_, key_, value_, lineBreak, closeLastLine);
+    const PrecedingLine preceding = sawLine_ && lastLineBreak_ == LineBreak::None
+                                        ? PrecedingLine::Unended
+                                        : PrecedingLine::Ended;
+    plan.insert = newSectionText(section_, key_, value_, lineBreak, preceding);
     return plan;
 }
 

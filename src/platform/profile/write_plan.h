@@ -23,10 +23,13 @@ struct WritePlan {
 // The line break of new lines: the file's own, or the platform's for a file without one.
 std::string_view newLineBreak(LineBreak fileLineBreak);
 
+// Whether the text that new lines follow ends in a line break; if not, they bring one.
+enum class PrecedingLine { Ended, Unended };
+
 std::string newSectionText(std::string_view section, std::string_view key, std::string_view value,
-                           std::string_view lineBreak, bool closeLastLine);
+                           std::string_view lineBreak, PrecedingLine preceding);
 std::string newEntryText(std::string_view key, std::string_view value, std::string_view lineBreak,
-                         bool closeLastLine);
+                         PrecedingLine preceding);
 
 // Fed with the file's lines from its start (or from the header of the section when that is
 // known to be the first of its name); stops once the plan cannot change.

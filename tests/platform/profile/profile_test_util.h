@@ -13,6 +13,7 @@
 
 #include "platform/profile/profile_file.h"
 #include "platform/profile/profile_test_hooks.h"
+#include "support/unprivileged.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -112,23 +113,7 @@ protected:
 };
 
 #ifndef _WIN32
-// Runs `body` as an unprivileged user (root ignores permissions) in a child process and
-// returns what it returned. As a normal user the body runs in a child all the same.
-inline bool runUnprivileged(const std::function<bool()>& body, uid_t user = 65534,
-                            gid_t group = 65534) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(group) != 0 || ::setuid(user) != 0)) {
-            ::_exit(3);
-        }
-        ::_exit(body() ? 1 : 0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 3) << "could not drop privileges";
-    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
-}
+using ziq::test::runUnprivileged;
 #endif
 
 } // namespace ziq::profile::test

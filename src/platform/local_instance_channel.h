@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/instance_channel.h"
+#include "platform/instance_channel.h"
 
 #include <QObject>
 #include <QString>

@@ -1,15 +1,12 @@
-#include "app/termination_signals.h"
+#include "platform/termination_signals.h"
 
-#ifndef _WIN32
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
-#endif
 
 namespace ziq {
 
-#ifndef _WIN32
 namespace {
 // A signal handler may only write to a descriptor; the notifier reads it on the GUI thread.
 int signalPipe[2] = {-1, -1}; // NOLINT: must be reachable from the async signal handler
@@ -19,11 +16,9 @@ void onSignal(int) {
     [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
 }
 } // namespace
-#endif
 
 TerminationSignals::TerminationSignals(std::function<void()> onTerminate, QObject* parent)
     : QObject(parent), onTerminate_(std::move(onTerminate)) {
-#ifndef _WIN32
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
         return;
     }
@@ -40,15 +35,12 @@ TerminationSignals::TerminationSignals(std::function<void()> onTerminate, QObjec
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
-#endif
 }
 
 TerminationSignals::~TerminationSignals() {
-#ifndef _WIN32
     signal(SIGTERM, SIG_DFL);
     signal(SIGINT, SIG_DFL);
     signal(SIGHUP, SIG_DFL);
-#endif
 }
 
 } // namespace ziq

@@ -1,4 +1,4 @@
-#include "app/local_instance_channel.h"
+#include "platform/local_instance_channel.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

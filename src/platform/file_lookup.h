@@ -7,8 +7,14 @@
 
 namespace ziq {
 
+// Between the folders of the PATH variable.
+extern const char kSearchPathSeparator;
+
 // An ordinary file: not a folder, and on Windows not hidden or a system file either.
 bool isNormalFile(const std::string& path);
+
+// An ordinary file that this user may run.
+bool isExecutableFile(const std::string& path);
 
 // The first of `names` that is an executable file in a folder of `searchPath` (folders
 // separated as in the PATH variable). Only absolute folders are searched, so nothing is ever

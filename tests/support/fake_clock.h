@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/clock.h"
+
+namespace ziq::test {
+
+// Stands still at `time` until a test moves it.
+class FakeClock final : public Clock {
+public:
+    LocalDateTime now() const override { return time; }
+    LocalDateTime time{2004, 1, 25, 9, 30, 5};
+};
+
+} // namespace ziq::test
