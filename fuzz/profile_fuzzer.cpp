@@ -218,7 +218,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     profile::testing::clearIndexCache();
     // Indexes are kept only for large files; some inputs index every file, so the cached
-    // path meets the same sequences (it waits for settled file times, so fewer steps).
+    // path meets the same sequences (in fewer steps: each arms a change watch).
     const bool indexAll = input.ConsumeIntegralInRange(0, 7) == 0;
     profile::testing::setIndexThreshold(indexAll ? 0 : std::uint64_t{1} << 40);
     const int steps = indexAll ? 4 : 24;

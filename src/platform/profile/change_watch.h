@@ -5,7 +5,7 @@
 
 // Tells of changes that any process makes to a few watched files (inotify on Linux). A file
 // changed in the very clock tick of our own write may keep its stamp; a notice does not
-// depend on the clock, so an index kept under a watch needs no wait for its stamp to settle.
+// depend on the clock, so only a watched file may keep an index between calls.
 namespace ziq::profile::io {
 
 class ChangeWatch {
