@@ -111,12 +111,14 @@ void undoAppend(io::File& file, std::uint64_t size) {
 
 Outcome appendInPlace(IndexCache& cache, io::File& file, const io::FileStamp& before,
                       Planned& planned) {
+    // A notice that came before our write is another writer's; collected at once after it,
+    // the notice is ours, and any later one is another writer's again.
+    bool watched = planned.index && !cache.changed(before);
     if (!file.writeAt(before.size, planned.plan.insert)) {
         undoAppend(file, before.size);
         return Outcome::Failed;
     }
-    // Collected at once, the notice of this write is ours; any later one is another writer's.
-    const bool watched = planned.index && cache.acceptOwnWrite(before);
+    watched = watched && cache.acceptOwnWrite(before);
     if (ProfileProcessState& state = profileProcessState(); state.afterOwnWrite) {
         state.afterOwnWrite();
     }
