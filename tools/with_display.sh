@@ -23,16 +23,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A window manager announces itself on the root window once it manages the screen.
-start_wm() {
-    openbox --sm-disable >/dev/null 2>&1 &
-    wm=$!
+# Waits until `$1` (a command) succeeds while process `$2` lives. Generous: the machine may be
+# busy building.
+wait_until_ready() {
     for _ in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        kill -0 "$wm" 2>/dev/null || return 1
+        "$1" && return 0
+        kill -0 "$2" 2>/dev/null || return 1
         sleep 0.1
     done
     return 1
+}
+
+# A window manager announces itself on the root window once it manages the screen.
+wm_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+start_wm() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    wait_until_ready wm_ready "$wm"
 }
 if ! start_wm; then
     [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
@@ -50,13 +60,7 @@ start_tray() {
     trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
         --transparent false >/dev/null 2>&1 &
     tray=$!
-    # Generous: the machine may be busy building.
-    for _ in $(seq 300); do
-        tray_ready && return 0
-        kill -0 "$tray" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
+    wait_until_ready tray_ready "$tray"
 }
 
 if ! start_tray; then
