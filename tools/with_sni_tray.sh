@@ -5,11 +5,13 @@
 # the bus, so a program started first thing registers its item at once.
 # Nothing outside is used or touched: no desktop session bus, no settings in the home folder.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
 pids=()
 cleanup() {
     local pid
+    [ -f "$work/panel.pid" ] && "$here/sni_panel.sh" stop
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -100,10 +102,9 @@ xfconfd=$(sed -n 's/^Exec=//p' /usr/share/dbus-1/services/org.xfce.Xfconf.servic
 pids+=($!)
 wait_for has_name org.xfce.Xfconf || fail "xfconfd did not come up"
 
-# No window manager and no accessibility bus here.
-"${xfce_env[@]}" xfce4-panel --disable-wm-check >"$work/panel.log" 2>&1 &
-pids+=($!)
-wait_for has_name org.kde.StatusNotifierWatcher || fail "the panel's status tray did not come up"
+# The tests stop and start the panel too, as one that starts late or crashes.
+export ZIQ_SNI_WORK="$work" ZIQ_SNI_PANEL="$here/sni_panel.sh"
+"$ZIQ_SNI_PANEL" start || fail "the panel's status tray did not come up"
 
 # In the background, so that a signal is handled at once rather than once the command ends.
 "$@" &

@@ -104,11 +104,27 @@ void Form1::buildMenu() {
 }
 
 void Form1::addTrayIcon() {
-    // With no tray host yet Qt keeps the icon pending and shows it once one appears.
+    // Qt settles the kind of tray for good when the first icon is made, so with no tray yet
+    // (a panel that starts after us) the icon is made once one is there. A tray that restarts
+    // later takes the icon back by itself.
+    trayKind = program_.trayHost.kind();
+    if (trayKind == TrayKind::None) {
+        program_.trayHost.watchForTray([this] {
+            if (trayIcon == nullptr && program_.shuttingDown == 0 &&
+                (trayKind = program_.trayHost.kind()) != TrayKind::None) {
+                program_.trayHost.watchForTray({});
+                makeTrayIcon();
+            }
+        });
+        return;
+    }
+    makeTrayIcon();
+}
+
+void Form1::makeTrayIcon() {
     trayIcon = new QSystemTrayIcon(windowIcon(), this);
     trayIcon->setObjectName(QStringLiteral("trayIcon"));
     trayIcon->setToolTip(QStringLiteral("ZIQ"));
-    trayKind = program_.trayHost.kind();
     if (trayKind == TrayKind::StatusNotifierItem) {
         // Such hosts draw the menu we export; many never ask us to open one.
         trayIcon->setContextMenu(mnuBar);
@@ -274,6 +290,7 @@ void Form1::unload() {
         return;
     }
     deleteTrayIcon();
+    program_.trayHost.watchForTray({});
     program_.instance.close();
     program_.shuttingDown = 1;
     // Windows are closed here and deleted by their owner once the event loop has ended:

@@ -50,7 +50,7 @@ public:
     // True while a tray notification is handled, the whole time the menu is open included.
     // A menu that a StatusNotifierItem host draws by itself does not count.
     bool menuBusy = false;
-    // Where the icon went when it was added.
+    // Where the icon went when it was added; None while no tray is there to add it to.
     TrayKind trayKind = TrayKind::IconEvents;
 
 protected:
@@ -59,6 +59,7 @@ protected:
 private:
     void buildMenu();
     void addTrayIcon();
+    void makeTrayIcon();
     void deleteTrayIcon();
     std::int32_t trayMessageOf(QSystemTrayIcon::ActivationReason reason);
     void showViewers();

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <memory>
 
 namespace ziq {
 
 enum class TrayKind {
+    // No tray on the desktop yet: an icon made now would never be shown.
+    None,
     // The icon gets its own mouse events and the program pops its menu up itself: XEmbed
     // trays, the Windows shell.
     IconEvents,
@@ -19,6 +23,9 @@ public:
     virtual ~TrayHost() = default;
     // The kind of tray that an icon created now goes to.
     virtual TrayKind kind() = 0;
+    // Calls `appeared` on the GUI thread whenever a tray may have come up, until it is called
+    // again with an empty function.
+    virtual void watchForTray(std::function<void()> appeared) = 0;
     // A clock that never jumps, to tell a double click from two clicks.
     virtual std::chrono::milliseconds now() = 0;
     virtual std::chrono::milliseconds doubleClickInterval() = 0;
@@ -26,9 +33,19 @@ public:
 
 class SystemTrayHost final : public TrayHost {
 public:
+    SystemTrayHost();
+    ~SystemTrayHost() override;
+    SystemTrayHost(const SystemTrayHost&) = delete;
+    SystemTrayHost& operator=(const SystemTrayHost&) = delete;
+
     TrayKind kind() override;
+    void watchForTray(std::function<void()> appeared) override;
     std::chrono::milliseconds now() override;
     std::chrono::milliseconds doubleClickInterval() override;
+
+private:
+    struct Watch;
+    std::unique_ptr<Watch> watch_;
 };
 
 } // namespace ziq

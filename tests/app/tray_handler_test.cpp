@@ -235,5 +235,27 @@ TEST(TrayIcon, OnAnXEmbedTrayActivatesAreNeverPairedAndNoMenuIsExported) {
     EXPECT_EQ(tp.app->frmOptions, nullptr);
 }
 
+// A panel that starts after the program: the icon is made once it is there, of its kind.
+TEST(TrayIcon, WithNoTrayYetTheIconIsMadeWhenOneAppears) {
+    TestProgram tp;
+    tp.trayHost.trayKind = TrayKind::None;
+    ASSERT_TRUE(tp.app->start());
+    Form1& form = *tp.app->form1;
+    EXPECT_EQ(form.trayIcon, nullptr);
+    // A copy: the call ends the watch, as the real host's queued calls may.
+    const std::function<void()> appeared = tp.trayHost.trayAppeared;
+    ASSERT_TRUE(appeared);
+    appeared(); // a false alarm: still no tray
+    EXPECT_EQ(form.trayIcon, nullptr);
+
+    tp.trayHost.trayKind = TrayKind::StatusNotifierItem;
+    appeared();
+    ASSERT_NE(form.trayIcon, nullptr);
+    EXPECT_TRUE(form.trayIcon->isVisible());
+    EXPECT_EQ(form.trayIcon->toolTip(), QStringLiteral("ZIQ"));
+    EXPECT_EQ(form.trayIcon->contextMenu(), form.mnuBar);
+    EXPECT_FALSE(tp.trayHost.trayAppeared) << "the watch goes on once the icon is made";
+}
+
 } // namespace
 } // namespace ziq::test

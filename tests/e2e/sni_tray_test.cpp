@@ -95,5 +95,50 @@ TEST_F(SniTray, ThePanelDrawsTheExportedMenuAndItsExitEndsTheProgram) {
     EXPECT_EQ(program.exitCode(), 0);
 }
 
+// Autostart often runs the program before the panel, and a panel may crash and come back.
+class SniLatePanel : public RealProgramTest {
+protected:
+    void SetUp() override {
+        RealProgramTest::SetUp();
+        if (!IsSkipped() && (!watcherOnTheBus() || qEnvironmentVariableIsEmpty("ZIQ_SNI_PANEL"))) {
+            GTEST_SKIP() << "needs a StatusNotifierItem host: run through tools/with_sni_tray.sh";
+        }
+    }
+    void TearDown() override {
+        RealProgramTest::TearDown();
+        if (!IsSkipped() && !watcherOnTheBus()) {
+            panel("start"); // for the tests after this one
+        }
+    }
+    static bool panel(const char* what) {
+        return run(qEnvironmentVariable("ZIQ_SNI_PANEL"), {QString::fromLatin1(what)}, {}, 40s)
+                   .exitCode == 0;
+    }
+};
+
+TEST_F(SniLatePanel, APanelThatStartsLaterOrRestartsGetsTheItem) {
+    ASSERT_TRUE(panel("stop"));
+    program.writeSettings({{"ZIQ/BEEPON", "0"}});
+    program.start();
+    std::this_thread::sleep_for(4s); // the panel comes 4 s later, as at a log-in
+    ASSERT_TRUE(program.running()) << program.errors().toStdString();
+    ASSERT_TRUE(panel("start")) << "the panel did not come up";
+    auto item = waitForItem(program.pid());
+    ASSERT_TRUE(item.has_value()) << "the item was not registered once the panel was there";
+    EXPECT_FALSE(trayIconOf(program.pid()).has_value()) << "no XEmbed icon besides";
+    EXPECT_TRUE(waitUntil([&] { return menuCaptions(*item) == kCaptions; }))
+        << menuCaptions(*item).join(QStringLiteral(" | ")).toStdString();
+    ASSERT_TRUE(clickMenuEntry(*item, QStringLiteral("View Text")));
+    EXPECT_TRUE(waitForWindow(QStringLiteral("^Recent Clipboard Text$")).has_value());
+
+    ASSERT_TRUE(panel("stop")); // killed, as in a crash
+    ASSERT_TRUE(panel("start"));
+    item = waitForItem(program.pid());
+    ASSERT_TRUE(item.has_value()) << "the item was not registered again after the restart";
+    ASSERT_TRUE(clickMenuEntry(*item, QStringLiteral("Exit")));
+    ASSERT_TRUE(program.waitForExit()) << "Exit did not end the program";
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
 } // namespace
 } // namespace ziq::e2e

@@ -100,9 +100,13 @@ public:
 class FakeTrayHost final : public TrayHost {
 public:
     TrayKind kind() override { return trayKind; }
+    void watchForTray(std::function<void()> appeared) override {
+        trayAppeared = std::move(appeared);
+    }
     std::chrono::milliseconds now() override { return time; }
     std::chrono::milliseconds doubleClickInterval() override { return interval; }
     TrayKind trayKind = TrayKind::IconEvents;
+    std::function<void()> trayAppeared;
     std::chrono::milliseconds time{1000000};
     std::chrono::milliseconds interval{400};
 };
