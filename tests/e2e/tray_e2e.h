@@ -152,6 +152,12 @@ public:
                });
     }
 
+    // Kills trayer, as a crash would.
+    void stopTrayHost() {
+        tray_.kill();
+        tray_.waitForFinished(5000);
+    }
+
 private:
     static void stop(QProcess& process) {
         if (process.state() != QProcess::NotRunning) {

@@ -6,7 +6,7 @@
 namespace ziq::e2e {
 namespace {
 
-TEST(TrayLateHost, WithoutATrayTheProgramCapturesAndItsIconAppearsWithTheTray) {
+TEST(TrayLateHost, WithoutATrayTheProgramCapturesAndItsIconAppearsAndReturnsWithTheTray) {
     if (!haveDisplay()) {
         GTEST_SKIP() << "needs an X server: run through tools/with_display.sh";
     }
@@ -30,6 +30,16 @@ TEST(TrayLateHost, WithoutATrayTheProgramCapturesAndItsIconAppearsWithTheTray) {
     const auto icon = waitForTrayIcon(program.pid());
     ASSERT_TRUE(icon.has_value()) << "the icon did not appear once the tray was there";
     clickWindow(*icon, 3);
+    EXPECT_TRUE(waitForTrayMenu(program.pid()).has_value());
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+
+    // A tray that crashes and comes back takes the icon again.
+    display.stopTrayHost();
+    ASSERT_TRUE(waitUntil([&] { return !trayIconOf(program.pid()).has_value(); }));
+    ASSERT_TRUE(display.startTrayHost()) << "trayer did not come up again";
+    const auto again = waitForTrayIcon(program.pid());
+    ASSERT_TRUE(again.has_value()) << "the icon did not come back with the tray";
+    clickWindow(*again, 3);
     EXPECT_TRUE(waitForTrayMenu(program.pid()).has_value());
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
 
