@@ -1,4 +1,4 @@
-#include "platform/profile/change_watch.h"
+#include "profile/change_watch.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
-#include "platform/profile/file_io.h"
+#include "profile/file_io.h"
 
-#include "platform/profile/file_io_detail.h"
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/file_io_detail.h"
+#include "profile/profile_test_hooks.h"
 
 #include <cerrno>
 #include <system_error>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/profile/file_io.h"
+#include "profile/file_io.h"
 
 #include <cstddef>
 #include <cstdint>

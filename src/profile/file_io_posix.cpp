@@ -1,6 +1,6 @@
-#include "platform/profile/file_io.h"
+#include "profile/file_io.h"
 
-#include "platform/profile/file_io_detail.h"
+#include "profile/file_io_detail.h"
 
 #include <cerrno>
 #include <fcntl.h>

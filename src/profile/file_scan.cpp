@@ -1,4 +1,4 @@
-#include "platform/profile/file_scan.h"
+#include "profile/file_scan.h"
 
 #include <algorithm>
 #include <array>

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/profile/file_io.h"
-#include "platform/profile/line_scanner.h"
+#include "profile/file_io.h"
+#include "profile/line_scanner.h"
 
 // Reads a file piece by piece into a line sink, and copies ranges of it.
 namespace ziq::profile {

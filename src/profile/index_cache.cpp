@@ -1,8 +1,8 @@
-#include "platform/profile/index_cache.h"
+#include "profile/index_cache.h"
 
 #include <algorithm>
 
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/profile_test_hooks.h"
 
 namespace ziq::profile {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/profile/change_watch.h"
-#include "platform/profile/file_io.h"
-#include "platform/profile/profile_index.h"
+#include "profile/change_watch.h"
+#include "profile/file_io.h"
+#include "profile/profile_index.h"
 
 // Indexes of a few large files, kept between calls so that recording an entry does not read
 // the whole file again. An index is handed out only while the system has reported no change

@@ -1,4 +1,4 @@
-#include "platform/profile/line_scanner.h"
+#include "profile/line_scanner.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/profile/name_hash_set.h"
+#include "profile/name_hash_set.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,9 +1,9 @@
-#include "platform/profile/profile_index.h"
+#include "profile/profile_index.h"
 
 #include <algorithm>
 
-#include "platform/profile/profile_line.h"
-#include "platform/profile/profile_text.h"
+#include "profile/profile_line.h"
+#include "profile/profile_text.h"
 
 namespace ziq::profile {
 

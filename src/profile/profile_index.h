@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/profile/line_scanner.h"
-#include "platform/profile/name_hash_set.h"
+#include "profile/line_scanner.h"
+#include "profile/name_hash_set.h"
 
 // What a writer needs to know about a large file to append to it without reading it: which
 // sections exist, how its lines end, and the shape of its last section.

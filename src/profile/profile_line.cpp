@@ -1,6 +1,6 @@
-#include "platform/profile/profile_line.h"
+#include "profile/profile_line.h"
 
-#include "platform/profile/profile_text.h"
+#include "profile/profile_text.h"
 
 namespace ziq::profile {
 

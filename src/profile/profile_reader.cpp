@@ -1,12 +1,12 @@
 #include <optional>
 
-#include "platform/profile/file_io.h"
-#include "platform/profile/file_scan.h"
-#include "platform/profile/index_cache.h"
-#include "platform/profile/profile_file.h"
-#include "platform/profile/profile_index.h"
-#include "platform/profile/profile_text.h"
-#include "platform/profile/value_lookup.h"
+#include "profile/file_io.h"
+#include "profile/file_scan.h"
+#include "profile/index_cache.h"
+#include "profile/profile_file.h"
+#include "profile/profile_index.h"
+#include "profile/profile_text.h"
+#include "profile/value_lookup.h"
 
 namespace ziq::profile {
 

@@ -1,4 +1,4 @@
-#include "platform/profile/profile_text.h"
+#include "profile/profile_text.h"
 
 namespace ziq::profile {
 

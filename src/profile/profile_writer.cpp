@@ -1,14 +1,14 @@
 #include <optional>
 
-#include "platform/profile/file_io.h"
-#include "platform/profile/file_scan.h"
-#include "platform/profile/index_cache.h"
-#include "platform/profile/profile_file.h"
-#include "platform/profile/profile_index.h"
-#include "platform/profile/profile_text.h"
-#include "platform/profile/rewrite_sink.h"
-#include "platform/profile/temporary_file.h"
-#include "platform/profile/write_plan.h"
+#include "profile/file_io.h"
+#include "profile/file_scan.h"
+#include "profile/index_cache.h"
+#include "profile/profile_file.h"
+#include "profile/profile_index.h"
+#include "profile/profile_text.h"
+#include "profile/rewrite_sink.h"
+#include "profile/temporary_file.h"
+#include "profile/write_plan.h"
 
 namespace ziq::profile {
 

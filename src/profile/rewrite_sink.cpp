@@ -1,4 +1,4 @@
-#include "platform/profile/rewrite_sink.h"
+#include "profile/rewrite_sink.h"
 
 namespace ziq::profile {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/profile/file_io.h"
-#include "platform/profile/file_scan.h"
+#include "profile/file_io.h"
+#include "profile/file_scan.h"
 
 // Writes a file's new content to its replacement, in order.
 namespace ziq::profile {

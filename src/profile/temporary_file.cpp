@@ -1,4 +1,4 @@
-#include "platform/profile/temporary_file.h"
+#include "profile/temporary_file.h"
 
 #include <atomic>
 #include <chrono>

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "platform/profile/file_io.h"
+#include "profile/file_io.h"
 
 // A hidden file beside the target that becomes the target's new content by an atomic rename.
 // Removed again unless it was published.

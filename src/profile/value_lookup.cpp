@@ -1,7 +1,7 @@
-#include "platform/profile/value_lookup.h"
+#include "profile/value_lookup.h"
 
-#include "platform/profile/profile_line.h"
-#include "platform/profile/profile_text.h"
+#include "profile/profile_line.h"
+#include "profile/profile_text.h"
 
 namespace ziq::profile {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/profile/line_scanner.h"
+#include "profile/line_scanner.h"
 
 // Finds a key's value: only the first section with a matching name is searched, and within it
 // the first matching key wins.

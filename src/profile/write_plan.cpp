@@ -1,7 +1,7 @@
-#include "platform/profile/write_plan.h"
+#include "profile/write_plan.h"
 
-#include "platform/profile/profile_line.h"
-#include "platform/profile/profile_text.h"
+#include "profile/profile_line.h"
+#include "profile/profile_text.h"
 
 namespace ziq::profile {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/profile/line_scanner.h"
+#include "profile/line_scanner.h"
 
 // Works out the smallest change to a file that stores key=value in a section: replace the
 // value of the first matching key, add the key after the section's last entry, or append a

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <random>
 
-#include "platform/profile/name_hash_set.h"
+#include "profile/name_hash_set.h"
 #include "profile_test_util.h"
 
 namespace ziq::profile::test {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile/line_scanner.h"
+#include "profile/line_scanner.h"
 #include "profile_test_util.h"
 
 namespace ziq::profile::test {

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/profile/profile_file.h"
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/profile_file.h"
+#include "profile/profile_test_hooks.h"
 #include "support/unprivileged.h"
 
 #ifndef _WIN32

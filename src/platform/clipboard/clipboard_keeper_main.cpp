@@ -9,7 +9,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "platform/wayland_keeper.h"
+#include "platform/clipboard/wayland_keeper.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/keeper_launch.h"
+#include "platform/clipboard/keeper_launch.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

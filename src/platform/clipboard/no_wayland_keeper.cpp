@@ -1,4 +1,4 @@
-#include "platform/wayland_keeper.h"
+#include "platform/clipboard/wayland_keeper.h"
 
 namespace ziq {
 

@@ -1,4 +1,4 @@
-#include "platform/pipe_io.h"
+#include "platform/clipboard/pipe_io.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
-#include "platform/qt_clipboard.h"
+#include "platform/clipboard/qt_clipboard.h"
 
-#include "platform/keeper_launch.h"
-#include "platform/secret_clipboard.h"
+#include "platform/clipboard/keeper_launch.h"
+#include "platform/clipboard/secret_clipboard.h"
 
 #include <QClipboard>
 #include <QCoreApplication>

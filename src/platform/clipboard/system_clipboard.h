@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clipboard.h"
+#include "platform/clipboard/clipboard.h"
 
 #include <memory>
 

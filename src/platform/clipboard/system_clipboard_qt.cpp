@@ -1,6 +1,6 @@
-#include "platform/system_clipboard.h"
+#include "platform/clipboard/system_clipboard.h"
 
-#include "platform/qt_clipboard.h"
+#include "platform/clipboard/qt_clipboard.h"
 
 namespace ziq {
 

@@ -1,7 +1,7 @@
-#include "platform/system_clipboard.h"
+#include "platform/clipboard/system_clipboard.h"
 
-#include "platform/qt_clipboard.h"
-#include "platform/wayland/wayland_clipboard.h"
+#include "platform/clipboard/qt_clipboard.h"
+#include "platform/clipboard/wayland/wayland_clipboard.h"
 
 namespace ziq {
 

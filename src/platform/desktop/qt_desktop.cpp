@@ -1,4 +1,4 @@
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 
 #include <QApplication>
 #include <QDesktopServices>

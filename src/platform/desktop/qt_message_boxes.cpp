@@ -1,4 +1,4 @@
-#include "platform/qt_message_boxes.h"
+#include "platform/desktop/qt_message_boxes.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
-#include "platform/text_viewer.h"
+#include "platform/desktop/text_viewer.h"
 
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 
 namespace ziq {
 

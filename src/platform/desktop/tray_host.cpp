@@ -1,4 +1,4 @@
-#include "platform/tray_host.h"
+#include "platform/desktop/tray_host.h"
 
 #include <QGuiApplication>
 #include <QStyleHints>

@@ -1,4 +1,4 @@
-#include "platform/window_front.h"
+#include "platform/desktop/window_front.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
-#include "platform/executable_directory.h"
+#include "platform/system/executable_directory.h"
 
-#include "platform/app_info.h"
-#include "platform/executable_path.h"
+#include "platform/system/app_info.h"
+#include "platform/system/executable_path.h"
 
 namespace ziq {
 

@@ -1,4 +1,4 @@
-#include "platform/executable_path.h"
+#include "platform/system/executable_path.h"
 
 #include <unistd.h>
 

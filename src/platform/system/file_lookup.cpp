@@ -1,4 +1,4 @@
-#include "platform/file_lookup.h"
+#include "platform/system/file_lookup.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 
 namespace ziq {
 

@@ -1,6 +1,6 @@
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
-#include "platform/local_time.h"
+#include "platform/system/local_time.h"
 
 #include <ctime>
 

@@ -1,8 +1,8 @@
 // Finds its own folder and records it in "ziq2.ini" beside itself, the way ZIQ2 keeps its
 // settings file next to the program.
-#include "platform/app_info.h"
-#include "platform/executable_directory.h"
-#include "platform/profile/profile_file.h"
+#include "platform/system/app_info.h"
+#include "platform/system/executable_directory.h"
+#include "profile/profile_file.h"
 #include "settings/settings_paths.h"
 
 int main() {

@@ -1,6 +1,6 @@
-#include "platform/executable_directory.h"
+#include "platform/system/executable_directory.h"
 
-#include "platform/app_info.h"
+#include "platform/system/app_info.h"
 #include "settings/settings_paths.h"
 #include "support/temp_folder.h"
 #include "support/line_ending.h"

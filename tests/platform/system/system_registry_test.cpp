@@ -3,7 +3,7 @@
 #ifdef _WIN32
 
 #include "dialogs/sys_info.h"
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 
 #include <gtest/gtest.h>
 

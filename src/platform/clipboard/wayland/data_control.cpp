@@ -1,4 +1,4 @@
-#include "platform/wayland/data_control.h"
+#include "platform/clipboard/wayland/data_control.h"
 
 #include "ext-data-control-v1-client-protocol.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/pipe_io.h"
+#include "platform/clipboard/pipe_io.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "platform/wayland/wayland_clipboard.h"
+#include "platform/clipboard/wayland/wayland_clipboard.h"
 
-#include "platform/keeper_launch.h"
-#include "platform/secret_clipboard.h"
-#include "platform/wayland/data_control.h"
+#include "platform/clipboard/keeper_launch.h"
+#include "platform/clipboard/secret_clipboard.h"
+#include "platform/clipboard/wayland/data_control.h"
 
 #include <QSocketNotifier>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/clipboard_read_guard.h"
-#include "platform/system_clipboard.h"
+#include "platform/clipboard/clipboard_read_guard.h"
+#include "platform/clipboard/system_clipboard.h"
 
 #include <map>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "platform/wayland_keeper.h"
+#include "platform/clipboard/wayland_keeper.h"
 
-#include "platform/wayland/data_control.h"
+#include "platform/clipboard/wayland/data_control.h"
 
 namespace ziq {
 

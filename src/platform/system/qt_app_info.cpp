@@ -1,6 +1,6 @@
-#include "platform/qt_app_info.h"
+#include "platform/system/qt_app_info.h"
 
-#include "platform/executable_directory.h"
+#include "platform/system/executable_directory.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/app_info.h"
+#include "platform/system/app_info.h"
 
 namespace ziq {
 

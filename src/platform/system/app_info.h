@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/version.h"
+#include "platform/system/version.h"
 
 #include <string>
 
