@@ -2,8 +2,8 @@
 
 #include "capture/link_recognition.h"
 #include "capture/to_text_window.h"
-#include "platform/clipboard.h"
-#include "platform/desktop.h"
+#include "platform/clipboard/clipboard.h"
+#include "platform/desktop/desktop.h"
 #include "settings/program.h"
 #include "settings/setting_number.h"
 

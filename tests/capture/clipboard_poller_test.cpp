@@ -1,7 +1,7 @@
 #include "capture/clipboard_poller.h"
 
 #include "capture_test_fixture.h"
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/profile_test_hooks.h"
 
 #include <QPlainTextEdit>
 #include <QTest>

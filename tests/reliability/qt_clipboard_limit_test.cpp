@@ -1,7 +1,7 @@
 // The size limit through the real clipboard seam (offscreen: Qt's own clipboard).
 
-#include "platform/clipboard_read_guard.h"
-#include "platform/qt_clipboard.h"
+#include "platform/clipboard/clipboard_read_guard.h"
+#include "platform/clipboard/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

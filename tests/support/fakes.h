@@ -2,9 +2,9 @@
 
 // The Qt seams' doubles; the plain C++ ones have headers of their own.
 
-#include "platform/clipboard.h"
-#include "platform/desktop.h"
-#include "platform/tray_host.h"
+#include "platform/clipboard/clipboard.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/tray_host.h"
 #include "support/fake_clock.h"
 #include "support/fake_registry.h"
 #include "support/recording_message_boxes.h"
