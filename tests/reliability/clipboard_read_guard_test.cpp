@@ -1,6 +1,6 @@
 // The guard that keeps a hung or hostile clipboard owner from freezing the program.
 
-#include "platform/clipboard_read_guard.h"
+#include "platform/clipboard/clipboard_read_guard.h"
 
 #include <gtest/gtest.h>
 
