@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # Runs a command inside a private headless Wayland session (sway) and stops it afterwards.
-#   tools/with_wayland.sh [--no-xwayland] command...
+#   tools/with_wayland.sh [--no-xwayland | --mutter] command...
 # The session has XWayland unless --no-xwayland is given; the command sees WAYLAND_DISPLAY,
 # and DISPLAY when XWayland runs. sway refuses to run as root: as root, the session and the
 # command run as the user nobody, in folders of their own. Exits 77 when sway is missing.
+# --mutter runs GNOME's compositor instead, with XWayland, on a session bus of its own that the
+# command sees too (its remote-desktop API gives the seat a keyboard); the command sees
+# ZIQ_WAYLAND_COMPOSITOR=mutter, else sway.
 set -euo pipefail
 
 xwayland=enable
+compositor=sway
 if [ "${1:-}" = "--no-xwayland" ]; then
     xwayland=disable
     shift
+elif [ "${1:-}" = "--mutter" ]; then
+    compositor=mutter
+    shift
 fi
-command -v sway >/dev/null || { echo "with_wayland.sh: sway is not installed" >&2; exit 77; }
+command -v "$compositor" >/dev/null ||
+    { echo "with_wayland.sh: $compositor is not installed" >&2; exit 77; }
 
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
@@ -36,25 +44,63 @@ exec sh -c 'printf "%s\\n%s\\n" "\$WAYLAND_DISPLAY" "\$DISPLAY" >"$session/names
 CONFIG
 
 sway_pid=""
+bus_address=""
+bus_pid=""
+stop() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null || true
+    for _ in $(seq 50); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$1" 2>/dev/null || true
+}
 cleanup() {
-    if [ -n "$sway_pid" ]; then
-        kill "$sway_pid" 2>/dev/null || true
-        for _ in $(seq 50); do
-            kill -0 "$sway_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -9 "$sway_pid" 2>/dev/null || true
-    fi
+    stop "$sway_pid"
+    stop "$bus_pid"
     wait 2>/dev/null || true
     rm -rf "$session"
 }
 trap cleanup EXIT
 
 # The caller's X display (Xvfb from with_display.sh) must not leak into the session.
-(cd / && exec "${as_user[@]}" env -u DISPLAY -u WAYLAND_DISPLAY HOME="$session" \
-    XDG_RUNTIME_DIR="$session" WLR_BACKENDS=headless WLR_RENDERER=pixman \
-    WLR_LIBINPUT_NO_DEVICES=1 sway -c "$session/config" >"$session/sway.log" 2>&1) &
-sway_pid=$!
+if [ "$compositor" = sway ]; then
+    (cd / && exec "${as_user[@]}" env -u DISPLAY -u WAYLAND_DISPLAY HOME="$session" \
+        XDG_RUNTIME_DIR="$session" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+        WLR_LIBINPUT_NO_DEVICES=1 sway -c "$session/config" >"$session/compositor.log" 2>&1) &
+    sway_pid=$!
+else
+    # A bus that starts nothing by itself, open to the command also when it runs as root.
+    cat >"$session/bus.conf" <<BUS
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$session</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+BUS
+    mkfifo "$session/bus"
+    (cd / && exec "${as_user[@]}" dbus-daemon --config-file="$session/bus.conf" --nofork \
+        --print-address=3 3>"$session/bus" >/dev/null 2>&1) &
+    bus_pid=$!
+    read -r -t 30 bus_address <"$session/bus" ||
+        { echo "with_wayland.sh: dbus-daemon did not start" >&2; exit 1; }
+    # mutter runs its one command with the names it gives its clients, and ends with it.
+    (cd / && exec "${as_user[@]}" env -u DISPLAY -u WAYLAND_DISPLAY HOME="$session" \
+        XDG_RUNTIME_DIR="$session" DBUS_SESSION_BUS_ADDRESS="$bus_address" mutter --headless \
+        --wayland --virtual-monitor 1280x1024 --wayland-display ziq-wayland -- sh -c \
+        "printf '%s\\n%s\\n%s\\n' \"\$WAYLAND_DISPLAY\" \"\$DISPLAY\" \"\$XAUTHORITY\" \
+            >'$session/names.tmp' && mv '$session/names.tmp' '$session/names' && exec tail --pid=\$PPID -f /dev/null" \
+        >"$session/compositor.log" 2>&1) &
+    sway_pid=$!
+fi
 
 # Generous: the machine may be busy building.
 for _ in $(seq 300); do
@@ -63,23 +109,30 @@ for _ in $(seq 300); do
     sleep 0.1
 done
 if [ ! -f "$session/names" ]; then
-    echo "with_wayland.sh: sway did not come up" >&2
-    tail -n 20 "$session/sway.log" >&2 || true
+    echo "with_wayland.sh: $compositor did not come up" >&2
+    tail -n 20 "$session/compositor.log" >&2 || true
     exit 1
 fi
-{ read -r wayland_display; read -r x_display || true; } <"$session/names"
+{
+    read -r wayland_display
+    read -r x_display || true
+    read -r x_authority || true
+} <"$session/names"
 
 # The command's own home and temporary folder, where it may write as that user.
 mkdir -p "$session/home" "$session/tmp"
 [ ${#command_user[@]} -eq 0 ] || chown nobody:nogroup "$session/home" "$session/tmp"
 if [ ${#command_user[@]} -eq 0 ] && [ ${#as_user[@]} -gt 0 ] && [ -n "${x_display:-}" ]; then
     # XWayland admits only its own user unless told otherwise.
-    "${as_user[@]}" env DISPLAY="$x_display" xhost +SI:localuser:root >/dev/null
+    "${as_user[@]}" env DISPLAY="$x_display" ${x_authority:+XAUTHORITY="$x_authority"} \
+        xhost +SI:localuser:root >/dev/null
 fi
 set +e
 "${command_user[@]}" env -u DISPLAY HOME="$session/home" TMPDIR="$session/tmp" \
     XDG_RUNTIME_DIR="$session" WAYLAND_DISPLAY="$wayland_display" \
-    ${x_display:+DISPLAY="$x_display"} "$@"
+    ZIQ_WAYLAND_COMPOSITOR="$compositor" ${x_display:+DISPLAY="$x_display"} \
+    ${x_authority:+XAUTHORITY="$x_authority"} \
+    ${bus_address:+DBUS_SESSION_BUS_ADDRESS="$bus_address"} "$@"
 status=$?
 set -e
 exit $status
