@@ -23,8 +23,8 @@ public:
     virtual ~TrayHost() = default;
     // The kind of tray that an icon created now goes to.
     virtual TrayKind kind() = 0;
-    // Calls `appeared` on the GUI thread whenever a tray may have come up, until it is called
-    // again with an empty function.
+    // Calls `appeared`, queued on the GUI thread, whenever a tray may have come up, until it is
+    // called again with an empty function (which `appeared` itself may do).
     virtual void watchForTray(std::function<void()> appeared) = 0;
     // A clock that never jumps, to tell a double click from two clicks.
     virtual std::chrono::milliseconds now() = 0;
