@@ -168,9 +168,8 @@ bool WaylandClipboard::isSecret() {
     if (!guard_.mayRead(started)) {
         return false;
     }
-    return isSecretClipboard(control_->types(), [this](const std::string& type) {
-        return readSmall(type).value_or(std::string());
-    });
+    return isSecretClipboard(control_->types(),
+                             [this](const std::string& type) { return readSmall(type); });
 }
 
 bool WaylandClipboard::clear() {
