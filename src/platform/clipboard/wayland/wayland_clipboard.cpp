@@ -183,6 +183,9 @@ bool WaylandClipboard::writeText(const QString& text) {
 }
 
 std::optional<std::uint64_t> WaylandClipboard::changeCount() {
+    // A copy made while we read or wrote may wait unread on the socket; the caller is about
+    // to decide whether to overwrite the selection on the strength of this answer.
+    takeEvents();
     if (!control_->usable()) {
         return std::nullopt;
     }
@@ -196,8 +199,9 @@ bool WaylandClipboard::keepTextAfterExit() {
     if (!control_->usable() || !control_->ownsSelection() || control_->served().empty()) {
         return false;
     }
-    const std::string& text = control_->served().front().second;
-    return handTextToKeeper(QByteArray::fromStdString(text), {QStringLiteral("--wayland")});
+    const std::string& text = *control_->served().front().second;
+    return handTextToKeeper(QByteArray::fromRawData(text.data(), qsizetype(text.size())),
+                            {QStringLiteral("--wayland")});
 }
 
 std::optional<std::string> WaylandClipboard::textType() {
