@@ -6,6 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace ziq {
 namespace {
 
@@ -55,6 +57,16 @@ TEST_P(WaylandClipboardTest, ACopyThatWaitsOnTheSocketCountsAtTheNextQuestion) {
     // No event loop ran in between.
     EXPECT_NE(clipboard.changeCount(), ours);
     EXPECT_EQ(readWhenAnswered(), QString("theirs"));
+}
+
+TEST_P(WaylandClipboardTest, ServesItsTextAsUtf8) {
+    const QString text = QString::fromUtf8("gr\xC3\xBC\xC3\x9F\x65 \xE2\x9C\x93 \xF0\x9F\x98\x80");
+    ASSERT_TRUE(clipboard.writeText(text));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return compositor.selectionIsAClients(); }));
+    const int fd = compositor.paste("text/plain;charset=utf-8");
+    const PipeRead got = readPipe(fd, 1024, std::chrono::steady_clock::now() + 20s);
+    ::close(fd);
+    EXPECT_EQ(got.bytes, text.toStdString());
 }
 
 TEST_P(WaylandClipboardTest, SecretsAndFileListsAreNoText) {

@@ -340,6 +340,7 @@ void DataControlThread::readOn() {
         if (got == 0) {
             result.status = PipeRead::Status::Complete;
             result.bytes = std::move(read_->bytes);
+            result.bytes.shrink_to_fit(); // growth left up to twice the text reserved
             break;
         }
         if (errno == EINTR) {

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringEncoder>
 #include <utility>
 
 namespace ziq {
@@ -24,6 +25,31 @@ constexpr std::uint64_t kStandInCounts = std::uint64_t{1} << 48;
 // No UTF-8 text longer than this many bytes fits the character limit (at most three bytes
 // make one UTF-16 character); a longer one is refused without holding all of it.
 constexpr std::size_t kMaxTextBytes = 3 * ClipboardReadGuard::kMaxTextLength;
+
+// The UTF-8 form of `text` in one allocation of its exact size: the usual way through a
+// QByteArray holds it twice for a moment, a lot for a text of megabytes.
+std::string utf8Of(const QString& text) {
+    std::size_t size = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const char16_t unit = text.at(at).unicode();
+        if (unit < 0x80) {
+            size += 1;
+        } else if (unit < 0x800) {
+            size += 2;
+        } else if (QChar::isHighSurrogate(unit) && at + 1 < text.size() &&
+                   text.at(at + 1).isLowSurrogate()) {
+            size += 4;
+            ++at;
+        } else {
+            size += 3; // a lone surrogate becomes the 3-byte replacement character
+        }
+    }
+    std::string bytes(size, '\0');
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    const char* end = encoder.appendToBuffer(bytes.data(), text);
+    bytes.resize(std::size_t(end - bytes.data()));
+    return bytes;
+}
 
 } // namespace
 
@@ -192,7 +218,7 @@ bool WaylandClipboard::writeText(const QString& text) {
     if (Clipboard* qt = standIn()) {
         return qt->writeText(text);
     }
-    thread_->setText(text.toStdString());
+    thread_->setText(utf8Of(text));
     return true;
 }
 
