@@ -81,11 +81,16 @@ ClipboardPoller::Capture ClipboardPoller::captureNewText(std::optional<std::uint
     if (!current) {
         return Capture::Done; // looked at again next tick
     }
+    if (*current == window_.text() && rewritesOwed_ > 0 && clipboard.hasText()) {
+        replaceWithPlainText(*current, changes); // the last capture's rewrite did not take
+        return Capture::Done;
+    }
     if (*current == window_.text() || current->isEmpty() || !clipboard.hasText()) {
         lookedAt(changes);
         return Capture::Done; // nothing captured: the clipboard stays as the user left it
     }
     window_.setText(*current); // writes the clipboard log, perhaps behind a modal box
+    rewritesOwed_ = kRewriteTries;
     replaceWithPlainText(*current, changes);
     if (guardedEquals(program_.settings.beepOn, 1)) {
         program_.desktop.beep();
@@ -116,7 +121,11 @@ void ClipboardPoller::replaceWithPlainText(const QString& captured,
         }
     }
     clipboard.clear();
-    clipboard.writeText(captured);
+    if (!clipboard.writeText(captured) && --rewritesOwed_ > 0) {
+        lastLook_.reset(); // not done: the next tick tries again
+        return;
+    }
+    rewritesOwed_ = 0;
     lookedAt(clipboard.changeCount()); // our own clear and write are no news
 }
 

@@ -54,9 +54,13 @@ private:
         std::uint64_t textRevision = 0;
     };
 
+    // A rewrite the system did not take is tried again on the next ticks, a few times.
+    static constexpr int kRewriteTries = 3;
+
     Program& program_;
     ToTextWindow& window_;
     std::optional<Look> lastLook_;
+    int rewritesOwed_ = 0;
     bool ticking_ = false;
     bool waiting_ = false; // for the clipboard's answer, halfway through a tick
     bool endedProgram_ = false;

@@ -131,6 +131,27 @@ TEST_P(ClipboardPollerTest, AFailedReadCapturesNothingAndRewritesNothing) {
     }
 }
 
+TEST_P(ClipboardPollerTest, ARewriteThatDidNotTakeIsTriedAgainAFewTimesLoggedOnce) {
+    copy(QStringLiteral("rich"));
+    clipboard.failWrites = 1;
+    tick();
+    EXPECT_EQ(clipboard.text, "rich");
+    tick();
+    EXPECT_EQ(clipboard.writes, (QStringList{"rich", "rich"}));
+    EXPECT_EQ(dayLog(), entry("20040125093005", "rich"));
+    EXPECT_EQ(desktop.beeps, 1);
+    tick();
+    EXPECT_EQ(clipboard.writes.size(), 2) << "done once it took";
+
+    copy(QStringLiteral("never taken"));
+    clipboard.failWrites = 100;
+    for (int i = 0; i < 6; ++i) {
+        tick();
+    }
+    EXPECT_EQ(clipboard.writes.size(), 5) << "given up after three tries";
+    EXPECT_EQ(window().text(), "never taken");
+}
+
 TEST_P(ClipboardPollerTest, OnOffCaptionAndTheOffState) {
     program().settings.clipboardOn = "0";
     program().settings.hitAndRun = 1;

@@ -52,12 +52,19 @@ public:
     }
     bool clear() override {
         ++clears;
+        if (failWrites > 0) {
+            return false;
+        }
         ++changes;
         text.clear();
         return true;
     }
     bool writeText(const QString& newText) override {
         writes.push_back(newText);
+        if (failWrites > 0) {
+            --failWrites;
+            return false; // the text stays as it was, as when X11 ignores a late claim
+        }
         ++changes;
         text = newText;
         return true;
@@ -81,6 +88,7 @@ public:
     bool secret = false;
     std::optional<bool> hasTextOverride;
     int failReads = 0;      // the next N reads fail
+    int failWrites = 0;     // the next N writes (and clears before them) do not take
     int pendingAnswers = 0; // the next N looks answer later, through answer()
     // Runs at the start of every read (counted in `reads`), e.g. to let another program
     // change the clipboard, or fail one read, between two reads of one tick.

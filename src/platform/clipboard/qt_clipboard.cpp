@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <algorithm>
+#include <memory>
 
 namespace ziq {
 
@@ -118,8 +119,24 @@ bool QtClipboard::writeText(const QString& text) {
     if (clipboard == nullptr) {
         return false;
     }
-    clipboard->setText(text, QClipboard::Clipboard);
-    return true;
+    const auto claim = [&] {
+        auto data = std::make_unique<QMimeData>();
+        data->setText(text);
+        const QMimeData* ours = data.get();
+        clipboard->setMimeData(data.release(), QClipboard::Clipboard); // the clipboard owns it
+        // Asks the server who owns the clipboard now: the toolkit's own flag says yes either way.
+        return clipboard->mimeData(QClipboard::Clipboard) == ours;
+    };
+    const bool taken = claim();
+    if (taken || QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return true;
+    }
+    // X11 stamps a claim with the latest server time the toolkit has taken in, and ignores a
+    // claim older than the current owner's. On a busy machine a tick can read another
+    // program's text before the notice of that program's claim is taken in; the notice is
+    // waiting in the queue by then and brings a later time.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return claim();
 }
 
 std::optional<std::uint64_t> QtClipboard::changeCount() {
