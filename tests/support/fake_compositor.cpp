@@ -215,7 +215,7 @@ FakeCompositor::FakeCompositor(DataControlKind kind) : state_(std::make_unique<S
                          wl_resource_create(client, &wl_seat_interface, int(version), id);
                      });
     state.offerManager();
-    wl_event_loop_add_fd(
+    wl_event_source* wake = wl_event_loop_add_fd(
         state.loop, state.wake, WL_EVENT_READABLE,
         [](int fd, std::uint32_t, void* data) {
             auto& woken = *static_cast<State*>(data);
@@ -232,11 +232,12 @@ FakeCompositor::FakeCompositor(DataControlKind kind) : state_(std::make_unique<S
             return 0;
         },
         &state);
-    thread_ = std::thread([&state] {
+    thread_ = std::thread([&state, wake] {
         while (!state.stop) {
             wl_display_flush_clients(state.display);
             wl_event_loop_dispatch(state.loop, -1);
         }
+        wl_event_source_remove(wake);
         wl_display_destroy_clients(state.display);
         wl_display_destroy(state.display);
     });
