@@ -31,6 +31,10 @@ run() { # build folder
     if [ -x "$1/bench/bench_wayland_idle" ]; then
         tools/with_wayland.sh "$1/bench/bench_wayland_idle" --binary "$1/ZIQ2"
     fi
+    if [ -x "$1/bench/bench_clipboard_serve" ]; then
+        tools/with_display.sh "$1/bench/bench_clipboard_serve"
+        tools/with_wayland.sh "$1/bench/bench_clipboard_serve"
+    fi
 }
 
 build . build-bench

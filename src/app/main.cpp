@@ -38,6 +38,12 @@ int main(int argc, char* argv[]) {
                          {*clipboard, messages, clock, desktop, registry, instance, trayHost});
     ziq::Application app(program);
     ziq::Form1& form1 = *app.form1;
+    clipboard->setNotice([&form1](const QString& notice) {
+        if (form1.trayIcon != nullptr) {
+            form1.trayIcon->showMessage(QApplication::applicationName(), notice,
+                                        QSystemTrayIcon::Warning);
+        }
+    });
     // Before anything can show a box: SIGTERM during the welcome message ends the program too.
     ziq::TerminationSignals termination([&form1] { form1.unload(); });
     if (!app.start()) {

@@ -20,11 +20,9 @@ ClipboardPoller::~ClipboardPoller() = default;
 void ClipboardPoller::tick() {
     // A log that fails shows a modal box, whose event loop goes on delivering ticks. Those
     // capture nothing, or a failing log folder would stack up one box per tick.
-    if (ticking_ || window_.changeHandlerRunning()) {
+    if (ticking_ || waiting_ || window_.changeHandlerRunning()) {
         return;
     }
-    const QScopedValueRollback running(ticking_, true);
-
     const Settings& settings = program_.settings;
     if (guardedEquals(settings.clipboardOn, 0)) {
         emit onOffCaptionChanged(QStringLiteral("Turn On ZIQ"));
@@ -35,7 +33,21 @@ void ClipboardPoller::tick() {
     if (guardedEquals(settings.clipboardOn, 0)) {
         return;
     }
-    captureNewText();
+    goOn(program_.clipboard.changeCount());
+}
+
+void ClipboardPoller::goOn(std::optional<std::uint64_t> changes) {
+    const QScopedValueRollback running(ticking_, true);
+    if (captureNewText(changes) == Capture::Waiting) {
+        // The rest of this tick runs when the answer is in, about the content as it was when
+        // asked; ticks meanwhile do nothing.
+        waiting_ = true;
+        program_.clipboard.whenAnswered(this, [this, changes] {
+            waiting_ = false;
+            goOn(changes);
+        });
+        return;
+    }
     if (program_.settings.hitAndRun != 0) {
         endProgram();
         return;
@@ -43,32 +55,39 @@ void ClipboardPoller::tick() {
     applyFrequency();
 }
 
-void ClipboardPoller::captureNewText() {
+ClipboardPoller::Capture ClipboardPoller::captureNewText(std::optional<std::uint64_t> changes) {
     Clipboard& clipboard = program_.clipboard;
-    const std::optional<std::uint64_t> changes = clipboard.changeCount();
     if (changes && lastLook_ && lastLook_->clipboardChanges == *changes &&
         lastLook_->textRevision == window_.textRevision()) {
-        return; // a megabyte text owned by another program costs nothing to leave alone
+        return Capture::Done; // a megabyte text owned by another program costs nothing to leave
+                              // alone
     }
     lastLook_.reset();
     // What a password manager marks as secret is not ours to read, keep or rewrite.
-    if (clipboard.isSecret()) {
+    const bool secret = clipboard.isSecret();
+    if (clipboard.answerPending()) {
+        return Capture::Waiting;
+    }
+    if (secret) {
         lookedAt(changes);
-        return;
+        return Capture::Done;
     }
     // One read serves every step of the tick. Reading again would bring the same text, unless
     // another program changed the clipboard in between, which it may just as well do after.
     const auto current = clipboard.readText();
+    if (clipboard.answerPending()) {
+        return Capture::Waiting;
+    }
     if (!current) {
-        return; // looked at again next tick
+        return Capture::Done; // looked at again next tick
     }
     if (*current == window_.text() && rewritesOwed_ > 0 && clipboard.hasText()) {
         replaceWithPlainText(*current, changes); // the last capture's rewrite did not take
-        return;
+        return Capture::Done;
     }
     if (*current == window_.text() || current->isEmpty() || !clipboard.hasText()) {
         lookedAt(changes);
-        return; // nothing captured: the clipboard stays as the user left it
+        return Capture::Done; // nothing captured: the clipboard stays as the user left it
     }
     window_.setText(*current); // writes the clipboard log, perhaps behind a modal box
     rewritesOwed_ = kRewriteTries;
@@ -79,6 +98,7 @@ void ClipboardPoller::captureNewText() {
     if (strictEquals(program_.settings.linkCatcherOn, 1)) {
         recognizeLink();
     }
+    return Capture::Done;
 }
 
 void ClipboardPoller::recognizeLink() {

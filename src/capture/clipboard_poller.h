@@ -36,7 +36,10 @@ signals:
     void hitAndRunFinished();
 
 private:
-    void captureNewText();
+    enum class Capture { Done, Waiting };
+    // Steps 4 on of a tick; again once a clipboard that looks in the background has answered.
+    void goOn(std::optional<std::uint64_t> changes);
+    Capture captureNewText(std::optional<std::uint64_t> changes);
     void replaceWithPlainText(const QString& captured, std::optional<std::uint64_t> changesAtRead);
     void endProgram();
     void applyFrequency();
@@ -59,6 +62,7 @@ private:
     std::optional<Look> lastLook_;
     int rewritesOwed_ = 0;
     bool ticking_ = false;
+    bool waiting_ = false; // for the clipboard's answer, halfway through a tick
     bool endedProgram_ = false;
 };
 

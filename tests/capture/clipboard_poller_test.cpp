@@ -252,6 +252,22 @@ TEST_P(ClipboardPollerTest, HitAndRunProcessesOnceAndEnds) {
     EXPECT_EQ(interval(), 50);
 }
 
+TEST_P(ClipboardPollerTest, ATickThatWaitsForTheClipboardsAnswerGoesOnWhenItComes) {
+    program().settings.hitAndRun = 1;
+    copy(QStringLiteral("http://later.example"));
+    clipboard.pendingAnswers = 1;
+    tick();
+    tick(); // ticks meanwhile do nothing
+    EXPECT_EQ(clipboard.reads, 0);
+    EXPECT_TRUE(window().text().isEmpty());
+    EXPECT_FALSE(window().poller().endedProgram());
+    clipboard.answer();
+    EXPECT_EQ(window().text(), "http://later.example");
+    EXPECT_EQ(clipboard.writes, QStringList{"http://later.example"});
+    EXPECT_EQ(links(), "http://later.example");
+    EXPECT_EQ(finished_, 1);
+}
+
 TEST_P(ClipboardPollerTest, HitAndRunWithNothingToCaptureStillEnds) {
     program().settings.hitAndRun = 7;
     tick();

@@ -12,8 +12,9 @@ bool secret(const std::map<std::string, std::string>& clipboard) {
     for (const auto& entry : clipboard) {
         formats.push_back(entry.first);
     }
-    return isSecretClipboard(
-        formats, [&clipboard](const std::string& format) { return clipboard.at(format); });
+    return isSecretClipboard(formats, [&clipboard](const std::string& format) {
+        return std::optional(clipboard.at(format));
+    });
 }
 
 std::string windowsFormat(const std::string& name) {
@@ -44,6 +45,15 @@ TEST(SecretClipboard, WindowsHistoryFlagCountsOnlyWhenZero) {
         secret({{"text/plain", "pw"}, {windowsFormat("CanIncludeInClipboardHistory"), one}}));
     EXPECT_FALSE(
         secret({{"text/plain", "pw"}, {windowsFormat("CanIncludeInClipboardHistory"), ""}}));
+}
+
+TEST(SecretClipboard, AMarkerThatCannotBeReadCountsAsSecret) {
+    for (const std::string& marker : {std::string("x-kde-passwordManagerHint"),
+                                      windowsFormat("CanIncludeInClipboardHistory")}) {
+        EXPECT_TRUE(isSecretClipboard({"text/plain", marker}, [](const std::string& format) {
+            return format == "text/plain" ? std::optional<std::string>("pw") : std::nullopt;
+        })) << marker;
+    }
 }
 
 TEST(SecretClipboard, OrdinaryContentIsNotSecret) {

@@ -93,6 +93,11 @@ public:
     WaylandOwner& operator=(const WaylandOwner&) = delete;
 
     bool ready() const { return ready_; }
+    // With --when-told: whether a reader has asked for the content, and the go-ahead.
+    bool asked() {
+        return waitUntil([this] { return process_.readAllStandardOutput().contains("asked"); });
+    }
+    void answer() { process_.write("go\n"); }
 
 private:
     QProcess process_;
@@ -294,6 +299,34 @@ TEST_F(WaylandCapture, ASenderThatNeverAnswersDoesNotHoldTheProgram) {
     program.terminate();
     EXPECT_TRUE(program.waitForExit());
     EXPECT_EQ(program.exitCode(), 0);
+}
+
+TEST_F(WaylandCapture, ACopyMadeWhileTheProgramReadsIsNeitherOverwrittenNorLost) {
+    start();
+    WaylandOwner slow({"--when-told", "text/plain;charset=utf-8", "read while copying"});
+    ASSERT_TRUE(slow.ready());
+    ASSERT_TRUE(slow.asked());
+    wlCopy("copied during the read");
+    slow.answer();
+    ASSERT_TRUE(logged("copied during the read"));
+    const std::string logs = allClipboardLogs(program);
+    EXPECT_LT(logs.find("TEXT=read while copying\n"), logs.find("TEXT=copied during the read\n"))
+        << logs;
+    EXPECT_EQ(wlPaste(), QByteArray("copied during the read"));
+}
+
+TEST_F(WaylandCapture, AReaderThatWaitsBeforeReadingGetsTheWholeText) {
+    start();
+    const QByteArray big(10 * 1024 * 1024, 'w');
+    wlCopy(big);
+    ASSERT_TRUE(logged(big.toStdString()));
+    ASSERT_TRUE(waitUntil([] { return wlTypes().contains("STRING"); })); // ours now
+    // wl-paste writes into a pipe that nobody reads for 5 s, so it stops reading ours too.
+    const auto paste =
+        run(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("wl-paste --no-newline | { sleep 5; wc -c; }")},
+            {}, 60s);
+    EXPECT_EQ(paste.output.trimmed(), QByteArray::number(big.size()));
 }
 
 TEST_F(WaylandCapture, PastesThatStopReadingDoNotHoldTheProgram) {

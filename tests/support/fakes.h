@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace ziq::test {
@@ -30,7 +31,25 @@ public:
         return text;
     }
     bool hasText() override { return hasTextOverride.value_or(!text.isEmpty()); }
-    bool isSecret() override { return secret; }
+    bool isSecret() override {
+        pending_ = pendingAnswers > 0;
+        if (pending_) {
+            --pendingAnswers;
+            return false;
+        }
+        return secret;
+    }
+    bool answerPending() override { return pending_; }
+    void whenAnswered(QObject*, std::function<void()> resume) override {
+        resume_ = std::move(resume);
+    }
+    // Brings in the answer that a look in the background owed.
+    void answer() {
+        pending_ = false;
+        if (auto resume = std::exchange(resume_, nullptr)) {
+            resume();
+        }
+    }
     bool clear() override {
         ++clears;
         if (failWrites > 0) {
@@ -68,8 +87,9 @@ public:
     QString text;
     bool secret = false;
     std::optional<bool> hasTextOverride;
-    int failReads = 0;  // the next N reads fail
-    int failWrites = 0; // the next N writes (and clears before them) do not take
+    int failReads = 0;      // the next N reads fail
+    int failWrites = 0;     // the next N writes (and clears before them) do not take
+    int pendingAnswers = 0; // the next N looks answer later, through answer()
     // Runs at the start of every read (counted in `reads`), e.g. to let another program
     // change the clipboard, or fail one read, between two reads of one tick.
     std::function<void()> beforeRead;
@@ -82,6 +102,8 @@ public:
     QStringList writes;
 
 private:
+    bool pending_ = false;
+    std::function<void()> resume_;
     QString countedText_;
     bool countedSecret_ = false;
     std::optional<bool> countedHasText_;

@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
+
+class QObject;
 
 namespace ziq {
 
@@ -20,6 +23,16 @@ public:
     // A count that moves on whenever the content may have changed, by this program or another;
     // nullopt where the system does not say (then only a read tells).
     virtual std::optional<std::uint64_t> changeCount() = 0;
+
+    // A clipboard that looks at its content in the background, so that no read waits on
+    // another program, may not have the answer to isSecret(), readText() or hasText() yet:
+    // then answerPending() is true and `resume` runs on this thread (unless `context` has
+    // gone) once it has, when asking again brings it.
+    virtual bool answerPending() { return false; }
+    virtual void whenAnswered(QObject* context, std::function<void()> resume) {
+        (void)context;
+        (void)resume;
+    }
 };
 
 } // namespace ziq

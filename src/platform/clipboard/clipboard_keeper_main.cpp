@@ -65,7 +65,7 @@ int waitForAnswer(int fd) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const std::string text = readAll(STDIN_FILENO);
+    std::string text = readAll(STDIN_FILENO);
     if (text.empty()) {
         return 1;
     }
@@ -86,8 +86,8 @@ int main(int argc, char* argv[]) {
     ::setsid();
     detachStandardStreams();
     if (argc > 1 && std::string_view(argv[1]) == "--wayland") {
-        const bool served =
-            ziq::serveTextOnWayland(text, [&ready](bool owned) { sendAnswer(ready[1], owned); });
+        const bool served = ziq::serveTextOnWayland(
+            std::move(text), [&ready](bool owned) { sendAnswer(ready[1], owned); });
         return served ? 0 : 1;
     }
     QGuiApplication application(argc, argv);

@@ -3,7 +3,7 @@
 namespace ziq {
 
 // Built without Wayland support.
-bool serveTextOnWayland(const std::string&, const std::function<void(bool)>& ready) {
+bool serveTextOnWayland(std::string, const std::function<void(bool)>& ready) {
     ready(false);
     return false;
 }

@@ -100,7 +100,8 @@ bool QtClipboard::isSecret() {
         const auto asked = ClipboardReadGuard::Clock::now();
         const QByteArray bytes = data->data(QString::fromStdString(format));
         guard_.readDone(asked, ClipboardReadGuard::Clock::now(), bytes.isEmpty());
-        return bytes.toStdString();
+        // The toolkit answers a failed read with nothing, which no marker holds.
+        return bytes.isEmpty() ? std::nullopt : std::optional(bytes.toStdString());
     });
 }
 

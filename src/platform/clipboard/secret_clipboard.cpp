@@ -32,19 +32,26 @@ bool isSecretHint(const std::string& bytes) {
 
 } // namespace
 
-bool isSecretClipboard(const std::vector<std::string>& formats,
-                       const std::function<std::string(const std::string&)>& dataOf) {
+bool isSecretClipboard(
+    const std::vector<std::string>& formats,
+    const std::function<std::optional<std::string>(const std::string&)>& dataOf) {
     for (const std::string& format : formats) {
         const std::string_view name = nativeName(format);
         if (name == "ExcludeClipboardContentFromMonitorProcessing" ||
             name == "Clipboard Viewer Ignore") {
             return true;
         }
-        if (name == "CanIncludeInClipboardHistory" && isZeroDword(dataOf(format))) {
-            return true;
+        if (name == "CanIncludeInClipboardHistory") {
+            const std::optional<std::string> flag = dataOf(format);
+            if (!flag || isZeroDword(*flag)) {
+                return true;
+            }
         }
-        if (name == "x-kde-passwordManagerHint" && isSecretHint(dataOf(format))) {
-            return true;
+        if (name == "x-kde-passwordManagerHint") {
+            const std::optional<std::string> hint = dataOf(format);
+            if (!hint || isSecretHint(*hint)) {
+                return true;
+            }
         }
     }
     return false;

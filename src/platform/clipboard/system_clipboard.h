@@ -2,6 +2,7 @@
 
 #include "platform/clipboard/clipboard.h"
 
+#include <functional>
 #include <memory>
 
 namespace ziq {
@@ -13,6 +14,9 @@ public:
     // on it is ours, hand it to a small keeper process that serves it on after this program
     // has ended. Returns whether the keeper took it over.
     virtual bool keepTextAfterExit() = 0;
+    // `tell` hears, once, when capture has to fall back to a lesser way than the one it
+    // started with; the text says what the user meets.
+    virtual void setNotice(std::function<void(const QString& notice)> tell) { (void)tell; }
 };
 
 // The compositor's data control where a Wayland session offers it; else the toolkit's

@@ -3,6 +3,8 @@
 #include "ext-data-control-v1-client-protocol.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -51,8 +53,8 @@ constexpr DataControlProtocol wlrProtocol{
     "zwlr_data_control_manager_v1", &zwlr_data_control_manager_v1_interface,
     &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface};
 
-// A reader that takes nothing of a text we serve for this long is given up on.
-constexpr auto kServeTimeout = std::chrono::seconds(3);
+// Pastes under way at once; each costs a descriptor. Past that a new one gets nothing.
+constexpr std::size_t kMaxDeliveries = 64;
 
 DataControl& self(void* data) {
     return *static_cast<DataControl*>(data);
@@ -61,7 +63,7 @@ DataControl& self(void* data) {
 const wl_registry_listener registryListener{
     [](void* data, wl_registry* registry, std::uint32_t name, const char* interface,
        std::uint32_t version) { self(data).onGlobal(registry, name, interface, version); },
-    [](void*, wl_registry*, std::uint32_t) {}};
+    [](void* data, wl_registry*, std::uint32_t name) { self(data).onGlobalRemoved(name); }};
 
 const zwlr_data_control_offer_v1_listener offerListener{
     [](void* data, zwlr_data_control_offer_v1* offer, const char* type) {
@@ -89,17 +91,25 @@ const zwlr_data_control_source_v1_listener sourceListener{
 const wl_callback_listener syncListener{
     [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
 
+const wl_callback_listener echoWindowListener{[](void* data, wl_callback* callback, std::uint32_t) {
+    self(data).onEchoWindowClosed(callback);
+}};
+
+// A full socket is waited on for this long before a request is given up to the next flush.
+constexpr auto kFlushTimeout = std::chrono::seconds(5);
+
 wl_proxy* proxy(void* object) {
     return static_cast<wl_proxy*>(object);
 }
 
 } // namespace
 
-DataControl::Contents DataControl::plainText(const std::string& text) {
+DataControl::Contents DataControl::plainText(std::string text) {
+    const auto bytes = std::make_shared<const std::string>(std::move(text));
     Contents contents;
     for (const char* type :
          {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING", "STRING", "TEXT"}) {
-        contents.emplace_back(type, text);
+        contents.emplace_back(type, bytes);
     }
     return contents;
 }
@@ -109,7 +119,15 @@ std::unique_ptr<DataControl> DataControl::connect(std::chrono::milliseconds time
     if (name == nullptr || *name == '\0') {
         return nullptr;
     }
-    wl_display* display = wl_display_connect(nullptr);
+    return adopt(wl_display_connect(nullptr), timeout);
+}
+
+std::unique_ptr<DataControl> DataControl::connectTo(int socket, std::chrono::milliseconds timeout) {
+    return adopt(wl_display_connect_to_fd(socket), timeout);
+}
+
+std::unique_ptr<DataControl> DataControl::adopt(wl_display* display,
+                                                std::chrono::milliseconds timeout) {
     if (display == nullptr) {
         return nullptr;
     }
@@ -123,6 +141,9 @@ std::unique_ptr<DataControl> DataControl::connect(std::chrono::milliseconds time
 DataControl::DataControl(Passkey, wl_display* display) : display_(display) {}
 
 DataControl::~DataControl() {
+    for (wl_callback* callback : echoWindows_) {
+        wl_callback_destroy(callback);
+    }
     for (const Delivery& delivery : deliveries_) {
         ::close(delivery.fd);
     }
@@ -145,7 +166,7 @@ DataControl::~DataControl() {
     if (registry_ != nullptr) {
         wl_registry_destroy(registry_);
     }
-    wl_display_flush(display_);
+    flush();
     wl_display_disconnect(display_);
 }
 
@@ -175,7 +196,7 @@ bool DataControl::usable() const {
     return !finished_ && wl_display_get_error(display_) == 0;
 }
 
-bool DataControl::dispatch(std::chrono::milliseconds timeout) {
+bool DataControl::dispatch(std::chrono::milliseconds timeout, std::span<pollfd> others) {
     if (wl_display_get_error(display_) != 0) {
         return false;
     }
@@ -184,13 +205,18 @@ bool DataControl::dispatch(std::chrono::milliseconds timeout) {
             return false;
         }
     }
-    wl_display_flush(display_);
+    flush();
     std::vector<pollfd> watched{{fd(), POLLIN, 0}};
+    watched.insert(watched.end(), others.begin(), others.end());
     for (const Delivery& delivery : deliveries_) {
         watched.push_back({delivery.fd, POLLOUT, 0});
     }
-    if (::poll(watched.data(), watched.size(), int(timeout.count())) > 0 &&
-        watched[0].revents != 0) {
+    const int ready =
+        ::poll(watched.data(), watched.size(), timeout.count() < 0 ? -1 : int(timeout.count()));
+    for (std::size_t at = 0; at < others.size(); ++at) {
+        others[at].revents = ready > 0 ? watched[1 + at].revents : 0;
+    }
+    if (ready > 0 && watched[0].revents != 0) {
         if (wl_display_read_events(display_) < 0) {
             return false;
         }
@@ -211,21 +237,36 @@ std::vector<int> DataControl::deliveryFds() const {
 }
 
 void DataControl::deliver() {
-    const auto now = std::chrono::steady_clock::now();
-    std::erase_if(deliveries_, [now](Delivery& delivery) {
+    // A pipe closed early reads as a whole, shorter text: a delivery ends only when all of it
+    // is written or its reader has gone.
+    std::erase_if(deliveries_, [](Delivery& delivery) {
         const std::optional<std::size_t> sent =
-            writeAvailable(delivery.fd, std::string_view(delivery.bytes).substr(delivery.sent));
-        if (sent && *sent > 0) {
+            writeAvailable(delivery.fd, std::string_view(*delivery.bytes).substr(delivery.sent));
+        if (sent) {
             delivery.sent += *sent;
-            delivery.deadline = now + kServeTimeout;
         }
-        const bool over =
-            !sent || delivery.sent == delivery.bytes.size() || now >= delivery.deadline;
+        const bool over = !sent || delivery.sent == delivery.bytes->size();
         if (over) {
             ::close(delivery.fd);
         }
         return over;
     });
+}
+
+void DataControl::startDelivery(int fd, Bytes bytes) {
+    if (deliveries_.size() >= kMaxDeliveries) {
+        // Only a paste that has had nothing yet can be dropped without cutting it short.
+        const auto unstarted = std::find_if(deliveries_.begin(), deliveries_.end(),
+                                            [](const Delivery& old) { return old.sent == 0; });
+        if (unstarted == deliveries_.end()) {
+            ::close(fd);
+            return;
+        }
+        ::close(unstarted->fd);
+        deliveries_.erase(unstarted);
+    }
+    deliveries_.push_back({fd, std::move(bytes), 0});
+    deliver();
 }
 
 bool DataControl::roundtrip(std::chrono::milliseconds timeout) {
@@ -252,25 +293,34 @@ PipeRead DataControl::receive(const std::string& type, std::size_t maxBytes,
         // Asking the compositor would have it ask us back, while we wait on the pipe.
         for (const auto& [served, bytes] : served_) {
             if (served == type) {
-                result.status = bytes.size() <= maxBytes ? PipeRead::Status::Complete
-                                                         : PipeRead::Status::TooLarge;
-                if (bytes.size() <= maxBytes) {
-                    result.bytes = bytes;
+                result.status = bytes->size() <= maxBytes ? PipeRead::Status::Complete
+                                                          : PipeRead::Status::TooLarge;
+                if (bytes->size() <= maxBytes) {
+                    result.bytes = *bytes;
                 }
             }
         }
         return result;
     }
-    int ends[2];
-    if (offer_ == nullptr || !usable() || ::pipe2(ends, O_CLOEXEC) != 0) {
+    const int fd = requestReceive(type);
+    if (fd < 0) {
         return result;
     }
+    result = readPipe(fd, maxBytes, std::chrono::steady_clock::now() + timeout);
+    ::close(fd);
+    return result;
+}
+
+int DataControl::requestReceive(const std::string& type) {
+    int ends[2];
+    if (offer_ == nullptr || !usable() || ::pipe2(ends, O_CLOEXEC) != 0) {
+        return -1;
+    }
+    ::fcntl(ends[0], F_SETFL, O_NONBLOCK); // ours only: the owner may write as it pleases
     zwlr_data_control_offer_v1_receive(offer_, type.c_str(), ends[1]);
     ::close(ends[1]);
-    wl_display_flush(display_);
-    result = readPipe(ends[0], maxBytes, std::chrono::steady_clock::now() + timeout);
-    ::close(ends[0]);
-    return result;
+    flush();
+    return ends[0];
 }
 
 void DataControl::setSelection(Contents contents) {
@@ -292,7 +342,8 @@ void DataControl::setSelection(Contents contents) {
     served_ = std::move(contents);
     dropOffer();
     ++changes_;
-    wl_display_flush(display_);
+    expectEcho();
+    flush();
 }
 
 void DataControl::clearSelection() {
@@ -307,7 +358,34 @@ void DataControl::clearSelection() {
     served_.clear();
     dropOffer();
     ++changes_;
-    wl_display_flush(display_);
+    expectEcho();
+    flush();
+}
+
+void DataControl::flush() {
+    const auto deadline = std::chrono::steady_clock::now() + kFlushTimeout;
+    while (wl_display_flush(display_) < 0 && errno == EAGAIN) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd watched{fd(), POLLOUT, 0};
+        if (left.count() <= 0 || (::poll(&watched, 1, int(left.count())) < 0 && errno != EINTR)) {
+            return;
+        }
+    }
+}
+
+void DataControl::expectEcho() {
+    ++echoes_;
+    wl_callback* callback = wl_display_sync(display_);
+    wl_callback_add_listener(callback, &echoWindowListener, this);
+    echoWindows_.push_back(callback);
+}
+
+void DataControl::onEchoWindowClosed(wl_callback* callback) {
+    std::erase(echoWindows_, callback);
+    wl_callback_destroy(callback);
+    // An echo that has not come by now never will: only the later sets may still send one.
+    echoes_ = std::min(echoes_, echoWindows_.size());
 }
 
 void DataControl::dropOffer() {
@@ -325,6 +403,13 @@ void DataControl::onGlobal(wl_registry*, std::uint32_t name, const char* interfa
         extName_ = name;
     } else if (std::strcmp(interface, wlrProtocol.managerName) == 0) {
         wlrName_ = name;
+    }
+}
+
+void DataControl::onGlobalRemoved(std::uint32_t name) {
+    // The compositor withdrew data control: the manager we hold is dead from now on.
+    if (manager_ != nullptr && name == (protocol_ == &extProtocol ? extName_ : wlrName_)) {
+        finished_ = true;
     }
 }
 
@@ -354,8 +439,12 @@ void DataControl::onSelection(zwlr_data_control_offer_v1* offer) {
         }
     }
     announced_.clear();
-    // Our own selection moved the count when we set it.
-    if (source_ == nullptr) {
+    // Our own set moved the count when we made it; any other selection is news, whether the
+    // `cancelled` of ours came before it or is still to come. (A foreign set that overtook
+    // our echo is news twice: harmless, a look too many.)
+    if (echoes_ > 0) {
+        --echoes_;
+    } else {
         ++changes_;
     }
 }
@@ -374,16 +463,10 @@ void DataControl::onFinished() {
 void DataControl::onSend(zwlr_data_control_source_v1* source, const char* type, int fd) {
     if (source == source_) {
         for (const auto& [served, bytes] : served_) {
-            if (served != type) {
-                continue;
-            }
-            const std::optional<std::size_t> sent = writeAvailable(fd, bytes);
-            if (sent && *sent < bytes.size()) {
-                deliveries_.push_back(
-                    {fd, bytes, *sent, std::chrono::steady_clock::now() + kServeTimeout});
+            if (served == type) {
+                startDelivery(fd, bytes);
                 return;
             }
-            break;
         }
     }
     ::close(fd);
@@ -393,6 +476,7 @@ void DataControl::onCancelled(zwlr_data_control_source_v1* source) {
     if (source == source_) {
         source_ = nullptr;
         served_.clear();
+        ++changes_; // replaced, even where the new selection's event took our echo's place
     }
     zwlr_data_control_source_v1_destroy(source);
 }

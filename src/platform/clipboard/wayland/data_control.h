@@ -7,9 +7,12 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <span>
 #include <utility>
 #include <vector>
 
+struct pollfd;
+struct wl_callback;
 struct wl_display;
 struct wl_registry;
 struct wl_seat;
@@ -28,14 +31,19 @@ namespace ziq {
 // the proxies are held as the zwlr types and only the interface tables differ.
 class DataControl final {
 public:
+    // What we serve is never changed, only replaced, so every type and every paste under way
+    // shares one buffer of it.
+    using Bytes = std::shared_ptr<const std::string>;
     // Type -> bytes, in the order they are offered.
-    using Contents = std::vector<std::pair<std::string, std::string>>;
+    using Contents = std::vector<std::pair<std::string, Bytes>>;
 
-    // `text` under every name programs ask plain text by.
-    static Contents plainText(const std::string& text);
+    // `text` under every name programs ask plain text by, held once.
+    static Contents plainText(std::string text);
 
     // Nothing where there is no Wayland display, or where it offers no data control.
     static std::unique_ptr<DataControl> connect(std::chrono::milliseconds timeout);
+    // The same over a connected socket, which it takes over.
+    static std::unique_ptr<DataControl> connectTo(int socket, std::chrono::milliseconds timeout);
 
     struct Passkey {};
     DataControl(Passkey, wl_display* display);
@@ -44,9 +52,11 @@ public:
     DataControl& operator=(const DataControl&) = delete;
 
     int fd() const;
-    // Runs what the compositor sent, waiting up to `timeout` for it or for room in a pipe we
-    // serve through, and moves those deliveries on; false once unusable.
-    bool dispatch(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
+    // Runs what the compositor sent, waiting up to `timeout` (negative: no limit) for it, for
+    // room in a pipe we serve through or for one of `others`, and moves those deliveries on;
+    // false once unusable. `others` learn what happened to them.
+    bool dispatch(std::chrono::milliseconds timeout = std::chrono::milliseconds(0),
+                  std::span<pollfd> others = {});
     // Waits until the compositor has handled every request so far; false at the timeout.
     bool roundtrip(std::chrono::milliseconds timeout);
     bool usable() const;
@@ -62,21 +72,24 @@ public:
     // Asks the selection's owner for one type through a pipe.
     PipeRead receive(const std::string& type, std::size_t maxBytes,
                      std::chrono::milliseconds timeout);
+    // The same without waiting: the read end of the pipe the owner answers through (the
+    // caller reads and closes it), or -1. Not for our own selection, which receive() answers.
+    int requestReceive(const std::string& type);
 
     void setSelection(Contents contents);
     void clearSelection();
 
     // A reader that takes a large text slowly, or not at all, must not hold us: what a pipe
-    // does not take at once is delivered whenever it has room again. These are the pipes
-    // still to be written to.
+    // does not take at once is delivered whenever it has room again, for as long as its
+    // reader holds it open. These are the pipes still to be written to.
     std::vector<int> deliveryFds() const;
-    // Writes on what each pipe takes now; ends deliveries that are done, whose reader left,
-    // or that made no progress for a while.
+    // Writes on what each pipe takes now; ends deliveries that are done or whose reader left.
     void deliver();
 
     // The listeners the compositor's events arrive at.
     void onGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
                   std::uint32_t version);
+    void onGlobalRemoved(std::uint32_t name);
     void onDataOffer(zwlr_data_control_offer_v1* offer);
     void onOfferType(zwlr_data_control_offer_v1* offer, const char* type);
     void onSelection(zwlr_data_control_offer_v1* offer);
@@ -85,9 +98,18 @@ public:
     void onSend(zwlr_data_control_source_v1* source, const char* type, int fd);
     void onCancelled(zwlr_data_control_source_v1* source);
 
+    void onEchoWindowClosed(wl_callback* callback);
+
 private:
+    static std::unique_ptr<DataControl> adopt(wl_display* display,
+                                              std::chrono::milliseconds timeout);
     bool bind(std::chrono::milliseconds timeout);
     void dropOffer();
+    // Sends what is queued, waiting (boundedly) while the socket is full.
+    void flush();
+    // Our own set or clear comes back to us as a selection event before the compositor
+    // answers a sync sent after it.
+    void expectEcho();
 
     wl_display* display_;
     wl_registry* registry_ = nullptr;
@@ -104,13 +126,17 @@ private:
     // Offers announced but not yet made the selection, with their types.
     std::map<zwlr_data_control_offer_v1*, std::vector<std::string>> announced_;
     Contents served_;
+    void startDelivery(int fd, Bytes bytes);
+
     struct Delivery {
         int fd;
-        std::string bytes;
+        Bytes bytes;
         std::size_t sent;
-        std::chrono::steady_clock::time_point deadline;
     };
     std::vector<Delivery> deliveries_;
+    // Selection events still to come back for our own sets, and the syncs that bound them.
+    std::size_t echoes_ = 0;
+    std::vector<wl_callback*> echoWindows_;
     std::uint64_t changes_ = 0;
     bool finished_ = false;
 };

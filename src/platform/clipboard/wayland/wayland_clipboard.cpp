@@ -1,14 +1,15 @@
 #include "platform/clipboard/wayland/wayland_clipboard.h"
 
 #include "platform/clipboard/keeper_launch.h"
-#include "platform/clipboard/secret_clipboard.h"
 #include "platform/clipboard/wayland/data_control.h"
+#include "platform/clipboard/wayland/data_control_thread.h"
 
-#include <QSocketNotifier>
+#include "platform/clipboard/qt_clipboard.h"
+
+#include <QObject>
 #include <QString>
-#include <QTimer>
-#include <algorithm>
-#include <array>
+#include <QStringEncoder>
+#include <utility>
 
 namespace ziq {
 
@@ -16,45 +17,38 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Most wanted first.
-constexpr std::array<const char*, 3> kTextTypes{"text/plain;charset=utf-8", "UTF8_STRING",
-                                                "text/plain"};
-// A sender that has not finished by then is not waited for (and not asked again until the
-// clipboard changes).
-constexpr auto kReadTimeout = 3s;
 constexpr auto kConnectTimeout = 5s;
+// Short: a compositor that is there answers at once, and the worker waits meanwhile.
+constexpr auto kReconnectTimeout = 1s;
+// The toolkit's counts are told apart from data control's, so that a switch reads as news.
+constexpr std::uint64_t kStandInCounts = std::uint64_t{1} << 48;
 // No UTF-8 text longer than this many bytes fits the character limit (at most three bytes
 // make one UTF-16 character); a longer one is refused without holding all of it.
 constexpr std::size_t kMaxTextBytes = 3 * ClipboardReadGuard::kMaxTextLength;
-constexpr std::size_t kMaxSmallBytes = 1024 * 1024;
 
-bool offers(const std::vector<std::string>& types, const std::string& type) {
-    return std::find(types.begin(), types.end(), type) != types.end();
-}
-
-// A uri-list of local files only, the way file managers copy files.
-bool onlyLocalFiles(const std::string& uriList) {
-    bool any = false;
-    std::size_t start = 0;
-    while (start < uriList.size()) {
-        std::size_t end = uriList.find('\n', start);
-        if (end == std::string::npos) {
-            end = uriList.size();
+// The UTF-8 form of `text` in one allocation of its exact size: the usual way through a
+// QByteArray holds it twice for a moment, a lot for a text of megabytes.
+std::string utf8Of(const QString& text) {
+    std::size_t size = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const char16_t unit = text.at(at).unicode();
+        if (unit < 0x80) {
+            size += 1;
+        } else if (unit < 0x800) {
+            size += 2;
+        } else if (QChar::isHighSurrogate(unit) && at + 1 < text.size() &&
+                   text.at(at + 1).isLowSurrogate()) {
+            size += 4;
+            ++at;
+        } else {
+            size += 3; // a lone surrogate becomes the 3-byte replacement character
         }
-        std::string line = uriList.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
-        if (line.rfind("file:", 0) != 0) {
-            return false;
-        }
-        any = true;
     }
-    return any;
+    std::string bytes(size, '\0');
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    const char* end = encoder.appendToBuffer(bytes.data(), text);
+    bytes.resize(std::size_t(end - bytes.data()));
+    return bytes;
 }
 
 } // namespace
@@ -64,180 +58,180 @@ std::unique_ptr<WaylandClipboard> WaylandClipboard::connect() {
     if (control == nullptr) {
         return nullptr;
     }
-    return std::make_unique<WaylandClipboard>(std::move(control));
+    return std::make_unique<WaylandClipboard>(
+        std::move(control), [] { return DataControl::connect(kReconnectTimeout); });
 }
 
-WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControl> control)
-    : control_(std::move(control)),
-      events_(std::make_unique<QSocketNotifier>(control_->fd(), QSocketNotifier::Read)),
-      overdue_(std::make_unique<QTimer>()) {
-    QObject::connect(events_.get(), &QSocketNotifier::activated, events_.get(),
-                     [this] { takeEvents(); });
-    overdue_->setInterval(1000);
-    QObject::connect(overdue_.get(), &QTimer::timeout, events_.get(), [this] {
-        control_->deliver();
-        watchDeliveries();
-    });
-}
-
-WaylandClipboard::~WaylandClipboard() = default;
-
-void WaylandClipboard::takeEvents() {
-    const std::uint64_t before = control_->changes();
-    if (!control_->dispatch()) {
-        // The compositor is gone or dropped us: nothing more will come.
-        events_->setEnabled(false);
-    }
-    if (control_->changes() != before) {
-        guard_.contentChanged();
-    }
-    watchDeliveries();
-}
-
-void WaylandClipboard::watchDeliveries() {
-    const std::vector<int> fds = control_->deliveryFds();
-    for (auto at = deliveries_.begin(); at != deliveries_.end();) {
-        if (std::find(fds.begin(), fds.end(), at->first) != fds.end()) {
-            ++at;
-            continue;
-        }
-        at->second->setEnabled(false);
-        at->second.release()->deleteLater(); // its own signal may be running now
-        at = deliveries_.erase(at);
-    }
-    for (const int fd : fds) {
-        if (deliveries_.contains(fd)) {
-            continue;
-        }
-        auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, events_.get(), [this] {
-            control_->deliver();
-            watchDeliveries();
+WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControl> control, Connector reconnect)
+    : context_(std::make_unique<QObject>()) {
+    QObject* context = context_.get();
+    thread_ = std::make_unique<DataControlThread>(
+        std::move(control), std::move(reconnect),
+        [this, context](SelectionLook look) {
+            QMetaObject::invokeMethod(
+                context, [this, look = std::move(look)]() mutable { looked(std::move(look)); },
+                Qt::QueuedConnection);
+        },
+        [this, context](bool usable) {
+            QMetaObject::invokeMethod(
+                context,
+                [this, usable] {
+                    if (!usable && tell_ && !std::exchange(told_, true)) {
+                        tell_(QStringLiteral(
+                            "ZIQ2 lost its access to the clipboard in the background and keeps "
+                            "trying to get it back. Until then it sees only the copies that the "
+                            "desktop shares with X11 programs."));
+                    }
+                },
+                Qt::QueuedConnection);
         });
-        deliveries_.emplace(fd, std::move(notifier));
-    }
-    if (fds.empty()) {
-        overdue_->stop();
-    } else if (!overdue_->isActive()) {
-        overdue_->start();
-    }
 }
 
-std::optional<QString> WaylandClipboard::readText() {
-    if (!control_->usable()) {
-        return std::nullopt;
+Clipboard* WaylandClipboard::standIn() {
+    if (thread_->usable()) {
+        return nullptr;
     }
-    const auto started = ClipboardReadGuard::Clock::now();
-    if (!guard_.mayRead(started)) {
-        return std::nullopt;
+    if (qt_ == nullptr) {
+        qt_ = std::make_unique<QtClipboard>();
     }
-    const std::optional<std::string> type = textType();
-    if (!type || isFileList()) {
-        return QString();
-    }
-    if (!guard_.mayRead(ClipboardReadGuard::Clock::now())) {
-        return std::nullopt; // the owner left the file-list question unanswered
-    }
-    const PipeRead got = control_->receive(*type, kMaxTextBytes, kReadTimeout);
-    const auto now = ClipboardReadGuard::Clock::now();
-    if (got.status == PipeRead::Status::TooLarge) {
-        guard_.acceptLength(ClipboardReadGuard::kMaxTextLength + 1, now);
-        return std::nullopt;
-    }
-    if (got.status == PipeRead::Status::Failed) {
-        guard_.readDone(started, now, true);
-        return std::nullopt;
-    }
-    QString text = QString::fromUtf8(got.bytes.data(), qsizetype(got.bytes.size()));
-    guard_.readDone(started, now, text.isEmpty());
-    if (!guard_.acceptLength(std::size_t(text.size()), now)) {
-        return std::nullopt; // too large: not captured, and the clipboard is left as it is
-    }
-    return text;
+    return qt_.get();
 }
 
-bool WaylandClipboard::hasText() {
-    return control_->usable() && textType().has_value() && !isFileList();
+void WaylandClipboard::setNotice(std::function<void(const QString& notice)> tell) {
+    tell_ = std::move(tell);
 }
 
-bool WaylandClipboard::isSecret() {
-    if (!control_->usable() || control_->ownsSelection()) {
-        return false;
-    }
-    const auto started = ClipboardReadGuard::Clock::now();
-    if (!guard_.mayRead(started)) {
-        return false;
-    }
-    return isSecretClipboard(control_->types(), [this](const std::string& type) {
-        return readSmall(type).value_or(std::string());
-    });
-}
-
-bool WaylandClipboard::clear() {
-    control_->clearSelection();
-    return control_->usable();
-}
-
-bool WaylandClipboard::writeText(const QString& text) {
-    control_->setSelection(DataControl::plainText(text.toStdString()));
-    return control_->usable();
+WaylandClipboard::~WaylandClipboard() {
+    thread_.reset(); // no more results once the receiver goes
 }
 
 std::optional<std::uint64_t> WaylandClipboard::changeCount() {
-    if (!control_->usable()) {
+    // Taken in on the spot: a copy made while we read or wrote may still wait on the socket,
+    // and the caller is about to decide whether to overwrite the selection.
+    const std::uint64_t changes = thread_->changes();
+    if (Clipboard* qt = standIn()) {
+        const std::optional<std::uint64_t> counted = qt->changeCount();
+        return counted ? std::optional(kStandInCounts + *counted) : std::nullopt;
+    }
+    if (changes != changes_) {
+        guard_.contentChanged();
+        changes_ = changes;
+    }
+    return changes;
+}
+
+const SelectionLook* WaylandClipboard::currentLook() {
+    if (look_ && look_->changes == changes_) {
+        return look_.get();
+    }
+    if (!lookAsked_) {
+        lookAsked_ = true;
+        thread_->look(kMaxTextBytes);
+    }
+    return nullptr;
+}
+
+void WaylandClipboard::looked(SelectionLook look) {
+    lookAsked_ = false;
+    // Held as the toolkit's text only, which the window shares once it takes it.
+    lookText_ = QString::fromUtf8(look.read.bytes.data(), qsizetype(look.read.bytes.size()));
+    std::string().swap(look.read.bytes);
+    if (std::size_t(lookText_.size()) > ClipboardReadGuard::kMaxTextLength) {
+        lookText_.clear(); // not captured: no reason to hold it
+        look.read.status = PipeRead::Status::TooLarge;
+    }
+    look_ = std::make_unique<SelectionLook>(std::move(look));
+    // The answers are about what was looked at, even where the selection has moved on since:
+    // the caller finds that out from changeCount() before it acts on them.
+    if (look_->changes > changes_) {
+        changes_ = look_->changes;
+        guard_.contentChanged();
+    }
+    const auto now = ClipboardReadGuard::Clock::now();
+    if (look_->read.status == PipeRead::Status::TooLarge) {
+        guard_.acceptLength(ClipboardReadGuard::kMaxTextLength + 1, now);
+    } else if (look_->text && !look_->secret && !look_->fileList) {
+        guard_.readDone(now - look_->took, now, lookText_.isEmpty());
+    }
+    if (resume_) {
+        const auto resume = std::move(resume_);
+        resume_ = nullptr;
+        if (resumeContext_) {
+            resume();
+        }
+    }
+}
+
+void WaylandClipboard::whenAnswered(QObject* context, std::function<void()> resume) {
+    resumeContext_ = context;
+    resume_ = std::move(resume);
+}
+
+std::optional<QString> WaylandClipboard::readText() {
+    if (Clipboard* qt = standIn()) {
+        return qt->readText();
+    }
+    if (!guard_.mayRead(ClipboardReadGuard::Clock::now())) {
         return std::nullopt;
     }
-    return control_->changes();
+    const SelectionLook* look = currentLook();
+    if (look == nullptr) {
+        return std::nullopt; // asked; answerPending() tells
+    }
+    if (!look->text || look->fileList || look->secret) {
+        return QString();
+    }
+    if (look->read.status != PipeRead::Status::Complete) {
+        return std::nullopt; // too large or unanswered: the clipboard is left as it is
+    }
+    return lookText_;
+}
+
+bool WaylandClipboard::hasText() {
+    if (Clipboard* qt = standIn()) {
+        return qt->hasText();
+    }
+    const SelectionLook* look = currentLook();
+    return look != nullptr && look->text && !look->fileList && !look->secret;
+}
+
+bool WaylandClipboard::isSecret() {
+    if (Clipboard* qt = standIn()) {
+        return qt->isSecret();
+    }
+    if (!guard_.mayRead(ClipboardReadGuard::Clock::now())) {
+        return false;
+    }
+    const SelectionLook* look = currentLook();
+    return look != nullptr && look->secret;
+}
+
+bool WaylandClipboard::clear() {
+    if (Clipboard* qt = standIn()) {
+        return qt->clear();
+    }
+    thread_->clear();
+    return true;
+}
+
+bool WaylandClipboard::writeText(const QString& text) {
+    if (Clipboard* qt = standIn()) {
+        return qt->writeText(text);
+    }
+    thread_->setText(utf8Of(text));
+    return true;
 }
 
 bool WaylandClipboard::keepTextAfterExit() {
-    // Take in a copy made just before the end, which the keeper must not overwrite.
-    control_->roundtrip(std::chrono::seconds(2));
-    watchDeliveries();
-    if (!control_->usable() || !control_->ownsSelection() || control_->served().empty()) {
+    if (standIn() != nullptr) {
+        return qt_->keepTextAfterExit();
+    }
+    const DataControl::Bytes text = thread_->ownText();
+    if (text == nullptr || text->empty()) {
         return false;
     }
-    const std::string& text = control_->served().front().second;
-    return handTextToKeeper(QByteArray::fromStdString(text), {QStringLiteral("--wayland")});
-}
-
-std::optional<std::string> WaylandClipboard::textType() {
-    if (control_->ownsSelection()) {
-        return control_->served().empty() ? std::nullopt
-                                          : std::optional(control_->served().front().first);
-    }
-    for (const char* type : kTextTypes) {
-        if (offers(control_->types(), type)) {
-            return type;
-        }
-    }
-    return std::nullopt;
-}
-
-bool WaylandClipboard::isFileList() {
-    if (control_->ownsSelection()) {
-        return false;
-    }
-    const std::vector<std::string>& types = control_->types();
-    if (offers(types, "x-special/gnome-copied-files")) {
-        return true;
-    }
-    if (!offers(types, "text/uri-list")) {
-        return false;
-    }
-    if (!fileList_ || fileList_->first != control_->changes()) {
-        const std::optional<std::string> uris = readSmall("text/uri-list");
-        fileList_ = {control_->changes(), uris && onlyLocalFiles(*uris)};
-    }
-    return fileList_->second;
-}
-
-std::optional<std::string> WaylandClipboard::readSmall(const std::string& type) {
-    const auto started = ClipboardReadGuard::Clock::now();
-    const PipeRead got = control_->receive(type, kMaxSmallBytes, kReadTimeout);
-    const bool complete = got.status == PipeRead::Status::Complete;
-    guard_.readDone(started, ClipboardReadGuard::Clock::now(), !complete);
-    return complete ? std::optional(got.bytes) : std::nullopt;
+    return handTextToKeeper(QByteArray::fromRawData(text->data(), qsizetype(text->size())),
+                            {QStringLiteral("--wayland")});
 }
 
 } // namespace ziq

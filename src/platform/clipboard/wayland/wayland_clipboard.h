@@ -3,27 +3,31 @@
 #include "platform/clipboard/clipboard_read_guard.h"
 #include "platform/clipboard/system_clipboard.h"
 
-#include <map>
+#include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
-#include <string>
-
-class QSocketNotifier;
-class QTimer;
 
 namespace ziq {
 
 class DataControl;
+class DataControlThread;
+struct SelectionLook;
 
 // The Wayland clipboard through the compositor's data control, which lets a program read and
-// set the selection in the background, without keyboard focus. Runs in the Qt event loop:
-// the compositor's events are taken in whenever its socket has something.
+// set the selection in the background, without keyboard focus. The connection runs on a
+// thread of its own (DataControlThread); what it finds comes back as queued events, so a
+// read never holds the GUI thread. A read not answered yet says so through answerPending().
+// While data control is lost and not back yet, the toolkit's clipboard stands in.
 class WaylandClipboard final : public SystemClipboard {
 public:
+    using Connector = std::function<std::unique_ptr<DataControl>()>;
+
     // Nothing where the session offers no data control.
     static std::unique_ptr<WaylandClipboard> connect();
 
-    explicit WaylandClipboard(std::unique_ptr<DataControl> control);
+    // `reconnect` makes a new connection when the one in use is lost (on the worker thread).
+    WaylandClipboard(std::unique_ptr<DataControl> control, Connector reconnect);
     ~WaylandClipboard() override;
     WaylandClipboard(const WaylandClipboard&) = delete;
     WaylandClipboard& operator=(const WaylandClipboard&) = delete;
@@ -34,24 +38,31 @@ public:
     bool clear() override;
     bool writeText(const QString& text) override;
     std::optional<std::uint64_t> changeCount() override;
+    bool answerPending() override { return lookAsked_; }
+    void whenAnswered(QObject* context, std::function<void()> resume) override;
     bool keepTextAfterExit() override;
+    void setNotice(std::function<void(const QString& notice)> tell) override;
 
 private:
-    void takeEvents();
-    void watchDeliveries();
-    std::optional<std::string> textType();
-    bool isFileList();
-    std::optional<std::string> readSmall(const std::string& type);
+    // The toolkit's clipboard, while data control is lost; null while it works.
+    Clipboard* standIn();
 
-    std::unique_ptr<DataControl> control_;
-    std::unique_ptr<QSocketNotifier> events_;
-    // Pipes that still take a text we serve, by descriptor; and a look now and then at those
-    // whose reader stopped reading.
-    std::map<int, std::unique_ptr<QSocketNotifier>> deliveries_;
-    std::unique_ptr<QTimer> overdue_;
+    // The look at the selection as it was at the count last reported; asked for when missing.
+    const SelectionLook* currentLook();
+    void looked(SelectionLook look);
+
+    std::unique_ptr<QObject> context_; // receives the thread's results
+    std::unique_ptr<DataControlThread> thread_;
     ClipboardReadGuard guard_;
-    // Whether the current selection is a file list, once asked.
-    std::optional<std::pair<std::uint64_t, bool>> fileList_;
+    std::uint64_t changes_ = 0;
+    std::unique_ptr<SelectionLook> look_;
+    QString lookText_;
+    std::unique_ptr<SystemClipboard> qt_;
+    std::function<void(const QString&)> tell_;
+    bool told_ = false;
+    bool lookAsked_ = false;
+    QPointer<QObject> resumeContext_;
+    std::function<void()> resume_;
 };
 
 } // namespace ziq

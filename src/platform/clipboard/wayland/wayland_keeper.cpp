@@ -10,13 +10,13 @@ using namespace std::chrono_literals;
 
 } // namespace
 
-bool serveTextOnWayland(const std::string& text, const std::function<void(bool)>& ready) {
+bool serveTextOnWayland(std::string text, const std::function<void(bool)>& ready) {
     const auto control = DataControl::connect(5s);
     if (control == nullptr) {
         ready(false);
         return false;
     }
-    control->setSelection(DataControl::plainText(text));
+    control->setSelection(DataControl::plainText(std::move(text)));
     // Ours once the compositor has taken the request and no one took the selection since.
     const bool owned = control->roundtrip(5s) && control->ownsSelection();
     ready(owned);
