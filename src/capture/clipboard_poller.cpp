@@ -59,8 +59,8 @@ ClipboardPoller::Capture ClipboardPoller::captureNewText(std::optional<std::uint
     Clipboard& clipboard = program_.clipboard;
     if (changes && lastLook_ && lastLook_->clipboardChanges == *changes &&
         lastLook_->textRevision == window_.textRevision()) {
-        return Capture::Done; // a megabyte text owned by another program costs nothing to leave
-                              // alone
+        // A megabyte text owned by another program costs nothing to leave alone.
+        return Capture::Done;
     }
     lastLook_.reset();
     // What a password manager marks as secret is not ours to read, keep or rewrite.
