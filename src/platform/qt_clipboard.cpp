@@ -1,5 +1,6 @@
 #include "platform/qt_clipboard.h"
 
+#include "platform/clipboard_flush.h"
 #include "platform/keeper_launch.h"
 #include "platform/secret_clipboard.h"
 
@@ -133,6 +134,9 @@ std::optional<std::uint64_t> QtClipboard::changeCount() {
 
 bool QtClipboard::keepTextAfterExit() {
     QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard != nullptr && QGuiApplication::platformName() == QLatin1String("windows")) {
+        return clipboard->ownsClipboard() && flushClipboardForOthers();
+    }
     if (clipboard == nullptr || QGuiApplication::platformName() != QLatin1String("xcb") ||
         !clipboard->ownsClipboard()) {
         return false;
