@@ -9,8 +9,8 @@
 
 #include "bench_files.h"
 #include "naive_profile_writer.h"
-#include "platform/profile/profile_file.h"
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/profile_file.h"
+#include "profile/profile_test_hooks.h"
 
 namespace ziq::bench {
 namespace {

@@ -7,8 +7,8 @@
 //   - every other key reads as it did before (unless the value's line breaks added lines);
 //   - a write that failed left the file byte for byte as it was, with no stray files.
 
-#include "platform/profile/profile_file.h"
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/profile_file.h"
+#include "profile/profile_test_hooks.h"
 #include "reference_profile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

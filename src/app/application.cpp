@@ -6,7 +6,7 @@
 #include "dialogs/about_window.h"
 #include "dialogs/file_browser_window.h"
 #include "links/link_catcher_window.h"
-#include "platform/window_front.h"
+#include "platform/desktop/window_front.h"
 #include "settings/options_window.h"
 #include "settings/program.h"
 

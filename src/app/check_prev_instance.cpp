@@ -1,6 +1,6 @@
 #include "app/check_prev_instance.h"
 
-#include "platform/instance_channel.h"
+#include "platform/system/instance_channel.h"
 #include "settings/program.h"
 
 namespace ziq {

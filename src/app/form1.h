@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/double_activate.h"
-#include "platform/tray_host.h"
+#include "platform/desktop/tray_host.h"
 
 #include <QSystemTrayIcon>
 #include <QWidget>

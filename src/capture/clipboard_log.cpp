@@ -1,8 +1,8 @@
 #include "capture/clipboard_log.h"
 
 #include "capture/clipboard_log_naming.h"
-#include "platform/message_boxes.h"
-#include "platform/profile/profile_file.h"
+#include "platform/desktop/message_boxes.h"
+#include "profile/profile_file.h"
 #include "settings/program_state.h"
 #include "settings/setting_number.h"
 #include "settings/settings_paths.h"

@@ -2,8 +2,8 @@
 
 #include "capture/link_recognition.h"
 #include "capture/to_text_window.h"
-#include "platform/clipboard.h"
-#include "platform/desktop.h"
+#include "platform/clipboard/clipboard.h"
+#include "platform/desktop/desktop.h"
 #include "settings/program.h"
 #include "settings/setting_number.h"
 
@@ -62,11 +62,16 @@ void ClipboardPoller::captureNewText() {
     if (!current) {
         return; // looked at again next tick
     }
+    if (*current == window_.text() && rewritesOwed_ > 0 && clipboard.hasText()) {
+        replaceWithPlainText(*current, changes); // the last capture's rewrite did not take
+        return;
+    }
     if (*current == window_.text() || current->isEmpty() || !clipboard.hasText()) {
         lookedAt(changes);
         return; // nothing captured: the clipboard stays as the user left it
     }
     window_.setText(*current); // writes the clipboard log, perhaps behind a modal box
+    rewritesOwed_ = kRewriteTries;
     replaceWithPlainText(*current, changes);
     if (guardedEquals(program_.settings.beepOn, 1)) {
         program_.desktop.beep();
@@ -96,7 +101,11 @@ void ClipboardPoller::replaceWithPlainText(const QString& captured,
         }
     }
     clipboard.clear();
-    clipboard.writeText(captured);
+    if (!clipboard.writeText(captured) && --rewritesOwed_ > 0) {
+        lastLook_.reset(); // not done: the next tick tries again
+        return;
+    }
+    rewritesOwed_ = 0;
     lookedAt(clipboard.changeCount()); // our own clear and write are no news
 }
 

@@ -51,9 +51,13 @@ private:
         std::uint64_t textRevision = 0;
     };
 
+    // A rewrite the system did not take is tried again on the next ticks, a few times.
+    static constexpr int kRewriteTries = 3;
+
     Program& program_;
     ToTextWindow& window_;
     std::optional<Look> lastLook_;
+    int rewritesOwed_ = 0;
     bool ticking_ = false;
     bool endedProgram_ = false;
 };

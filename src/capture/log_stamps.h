@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #include "settings/program.h"
 #include "capture/clipboard_log.h"
 #include "capture/clipboard_poller.h"
-#include "platform/twips.h"
+#include "platform/desktop/twips.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

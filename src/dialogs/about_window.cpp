@@ -2,9 +2,9 @@
 
 #include "settings/program.h"
 #include "dialogs/sys_info.h"
-#include "platform/file_lookup.h"
-#include "platform/desktop.h"
-#include "platform/twips.h"
+#include "platform/system/file_lookup.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/twips.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "dialogs/drive_list.h"
 
-#include "platform/app_info.h"
+#include "platform/system/app_info.h"
 
 #include <QDir>
 #include <QStorageInfo>

@@ -3,9 +3,9 @@
 #include "settings/program.h"
 #include "dialogs/directory_list.h"
 #include "dialogs/drive_list.h"
-#include "platform/app_info.h"
-#include "platform/twips.h"
-#include "platform/window_front.h"
+#include "platform/system/app_info.h"
+#include "platform/desktop/twips.h"
+#include "platform/desktop/window_front.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

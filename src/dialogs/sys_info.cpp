@@ -1,8 +1,8 @@
 #include "dialogs/sys_info.h"
 
-#include "platform/file_lookup.h"
-#include "platform/app_info.h"
-#include "platform/registry.h"
+#include "platform/system/file_lookup.h"
+#include "platform/system/app_info.h"
+#include "platform/system/registry.h"
 
 #include <algorithm>
 #include <array>

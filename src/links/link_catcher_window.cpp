@@ -2,7 +2,7 @@
 
 #include "settings/program.h"
 #include "links/link_log.h"
-#include "platform/twips.h"
+#include "platform/desktop/twips.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

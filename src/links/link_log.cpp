@@ -1,9 +1,9 @@
 #include "links/link_log.h"
 
 #include "links/link_log_naming.h"
-#include "platform/clock.h"
-#include "platform/message_boxes.h"
-#include "platform/profile/profile_file.h"
+#include "platform/system/clock.h"
+#include "platform/desktop/message_boxes.h"
+#include "profile/profile_file.h"
 #include "settings/program_state.h"
 #include "settings/setting_number.h"
 #include "settings/settings_paths.h"

@@ -1,7 +1,7 @@
 #include "settings/load_settings.h"
 
-#include "platform/message_boxes.h"
-#include "platform/profile/profile_file.h"
+#include "platform/desktop/message_boxes.h"
+#include "profile/profile_file.h"
 #include "settings/program_state.h"
 #include "settings/read_ini_value.h"
 #include "settings/setting_number.h"

@@ -1,8 +1,8 @@
 #include "settings/options_window.h"
 
 #include "settings/program.h"
-#include "platform/text_viewer.h"
-#include "platform/twips.h"
+#include "platform/desktop/text_viewer.h"
+#include "platform/desktop/twips.h"
 #include "settings/read_ini_value.h"
 #include "settings/save_options.h"
 #include "settings/setting_number.h"

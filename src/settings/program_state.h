@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/app_info.h"
+#include "platform/system/app_info.h"
 #include "settings/settings.h"
 
 #include <cstdint>

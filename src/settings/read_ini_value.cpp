@@ -1,6 +1,6 @@
 #include "settings/read_ini_value.h"
 
-#include "platform/profile/profile_file.h"
+#include "profile/profile_file.h"
 #include "settings/settings.h"
 #include "settings/settings_paths.h"
 

@@ -1,8 +1,8 @@
 #include "settings/save_options.h"
 
-#include "platform/app_info.h"
-#include "platform/message_boxes.h"
-#include "platform/profile/profile_file.h"
+#include "platform/system/app_info.h"
+#include "platform/desktop/message_boxes.h"
+#include "profile/profile_file.h"
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
 #include "settings/settings.h"

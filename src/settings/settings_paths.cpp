@@ -1,6 +1,6 @@
 #include "settings/settings_paths.h"
 
-#include "platform/app_info.h"
+#include "platform/system/app_info.h"
 #include "settings/settings.h"
 
 namespace ziq {

@@ -1,4 +1,4 @@
-#include "platform/local_instance_channel.h"
+#include "platform/system/local_instance_channel.h"
 
 #include <QFile>
 #include <QLocalServer>

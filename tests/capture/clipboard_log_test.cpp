@@ -1,6 +1,6 @@
 #include "capture/clipboard_log.h"
 
-#include "platform/app_info.h"
+#include "platform/system/app_info.h"
 #include "settings/program_state.h"
 #include "support/fake_clock.h"
 #include "support/recording_message_boxes.h"

@@ -1,7 +1,7 @@
 #include "capture/clipboard_poller.h"
 
 #include "capture_test_fixture.h"
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/profile_test_hooks.h"
 
 #include <QPlainTextEdit>
 #include <QTest>
@@ -129,6 +129,27 @@ TEST_P(ClipboardPollerTest, AFailedReadCapturesNothingAndRewritesNothing) {
         EXPECT_EQ(window().text(), "third");
         EXPECT_EQ(clipboard.clears, 2);
     }
+}
+
+TEST_P(ClipboardPollerTest, ARewriteThatDidNotTakeIsTriedAgainAFewTimesLoggedOnce) {
+    copy(QStringLiteral("rich"));
+    clipboard.failWrites = 1;
+    tick();
+    EXPECT_EQ(clipboard.text, "rich");
+    tick();
+    EXPECT_EQ(clipboard.writes, (QStringList{"rich", "rich"}));
+    EXPECT_EQ(dayLog(), entry("20040125093005", "rich"));
+    EXPECT_EQ(desktop.beeps, 1);
+    tick();
+    EXPECT_EQ(clipboard.writes.size(), 2) << "done once it took";
+
+    copy(QStringLiteral("never taken"));
+    clipboard.failWrites = 100;
+    for (int i = 0; i < 6; ++i) {
+        tick();
+    }
+    EXPECT_EQ(clipboard.writes.size(), 5) << "given up after three tries";
+    EXPECT_EQ(window().text(), "never taken");
 }
 
 TEST_P(ClipboardPollerTest, OnOffCaptionAndTheOffState) {

@@ -1,4 +1,4 @@
-#include "platform/secret_clipboard.h"
+#include "platform/clipboard/secret_clipboard.h"
 
 #include <gtest/gtest.h>
 

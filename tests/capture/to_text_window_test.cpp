@@ -1,7 +1,7 @@
 #include "capture/to_text_window.h"
 
 #include "capture_test_fixture.h"
-#include "platform/twips.h"
+#include "platform/desktop/twips.h"
 
 #include <QGuiApplication>
 #include <QPlainTextEdit>

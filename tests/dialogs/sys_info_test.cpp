@@ -1,4 +1,4 @@
-#include "platform/file_lookup.h"
+#include "platform/system/file_lookup.h"
 #include "dialogs/sys_info.h"
 #include "support/fake_registry.h"
 #include "support/temp_folder.h"

@@ -6,7 +6,9 @@
 #include <QThread>
 #include <cmath>
 #include <fstream>
+#include <iostream>
 #include <random>
+#include <set>
 #include <sstream>
 
 #ifndef ZIQ2_BINARY
@@ -16,6 +18,40 @@
 namespace ziq::e2e {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The programs alive now, for the failure report.
+std::set<RealProgram*>& livePrograms() {
+    static std::set<RealProgram*> programs;
+    return programs;
+}
+
+// The last `count` lines of a text, each indented, long ones cut.
+std::string lastLines(const QByteArray& text, int count) {
+    QList<QByteArray> lines = text.split('\n');
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) {
+        lines.removeLast();
+    }
+    std::string out;
+    for (qsizetype i = std::max<qsizetype>(0, lines.size() - count); i < lines.size(); ++i) {
+        out += "    " + lines[i].left(160).toStdString() + "\n";
+    }
+    return out.empty() ? "    (nothing)\n" : out;
+}
+
+class FailureReporter : public testing::EmptyTestEventListener {
+    void OnTestPartResult(const testing::TestPartResult& result) override {
+        if (!result.failed()) {
+            return;
+        }
+        for (RealProgram* program : livePrograms()) {
+            std::cout << program->whatItSaw() << std::flush;
+        }
+    }
+};
+
+} // namespace
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     QElapsedTimer timer;
@@ -156,9 +192,11 @@ RealProgram::RealProgram() {
     }
     process_.setProgram(QString::fromStdString((dir_ / "ZIQ2").string()));
     process_.setProcessChannelMode(QProcess::SeparateChannels);
+    livePrograms().insert(this);
 }
 
 RealProgram::~RealProgram() {
+    livePrograms().erase(this);
     if (running()) {
         process_.kill();
         process_.waitForFinished(3000);
@@ -230,7 +268,60 @@ qint64 RealProgram::pid() const {
 }
 
 QByteArray RealProgram::errors() {
-    return process_.readAllStandardError();
+    const QByteArray fresh = process_.readAllStandardError();
+    errorsSeen_ += fresh;
+    return fresh;
+}
+
+std::string RealProgram::whatItSaw() {
+    std::ostringstream out;
+    out << "--- what the test saw of " << dir_.string() << "\n  program: ";
+    if (running()) {
+        out << "running, pid " << pid() << "\n";
+    } else {
+        out << "not running, exit code " << exitCode() << "\n";
+    }
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const Run offered =
+        wayland ? run(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")}, {}, 3s)
+                : run(QStringLiteral("xclip"),
+                      {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                       QStringLiteral("-t"), QStringLiteral("TARGETS"), QStringLiteral("-o")},
+                      {}, 3s);
+    out << "  clipboard offers: " << offered.output.simplified().toStdString() << "\n";
+    const Run held =
+        wayland
+            ? run(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")}, {}, 3s)
+            : run(QStringLiteral("xclip"),
+                  {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")},
+                  {}, 3s);
+    out << "  clipboard holds " << held.output.size()
+        << " bytes: " << held.output.left(60).toStdString() << "\n";
+    errors();
+    out << "  stderr, last lines:\n" << lastLines(errorsSeen_, 10);
+    std::optional<fs::path> newest;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(dir_, ignored)) {
+        if (entry.path().extension() == ".txt" && entry.path().filename() != "ziqhelp.txt" &&
+            (!newest ||
+             fs::last_write_time(entry, ignored) > fs::last_write_time(*newest, ignored))) {
+            newest = entry.path();
+        }
+    }
+    if (newest) {
+        const std::string log = readFile(*newest);
+        out << "  newest log " << newest->filename().string() << ", last lines:\n"
+            << lastLines(
+                   QByteArray::fromStdString(log.substr(log.size() > 4000 ? log.size() - 4000 : 0)),
+                   6);
+    } else {
+        out << "  no log file yet\n";
+    }
+    return out.str();
+}
+
+void reportProgramsOnFailure() {
+    testing::UnitTest::GetInstance()->listeners().Append(new FailureReporter); // gtest owns it
 }
 
 void RealProgramTest::SetUp() {

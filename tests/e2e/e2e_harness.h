@@ -72,12 +72,20 @@ public:
     void terminate(); // SIGTERM
     void kill();      // SIGKILL
     qint64 pid() const;
-    QByteArray errors(); // what the program wrote to stderr
+    QByteArray errors(); // what the program wrote to stderr since the last call
+
+    // What a failure report needs: whether the program runs, what the clipboard holds and
+    // offers, the last lines of its stderr and of its newest log file.
+    std::string whatItSaw();
 
 private:
     std::filesystem::path dir_;
     QProcess process_;
+    QByteArray errorsSeen_; // everything read from stderr, for the failure report
 };
+
+// Prints RealProgram::whatItSaw() of every program alive when a test assertion fails.
+void reportProgramsOnFailure();
 
 // A test that drives one real program: skipped without an X server, and the program is
 // ended with the test.

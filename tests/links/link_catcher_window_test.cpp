@@ -1,6 +1,6 @@
 #include "links/link_test_fixture.h"
 
-#include "platform/twips.h"
+#include "platform/desktop/twips.h"
 
 #include <QGuiApplication>
 #include <QPlainTextEdit>

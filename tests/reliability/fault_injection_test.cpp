@@ -3,7 +3,7 @@
 
 #include "capture/clipboard_log.h"
 #include "links/link_log.h"
-#include "platform/profile/profile_test_hooks.h"
+#include "profile/profile_test_hooks.h"
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
 #include "settings/save_options.h"

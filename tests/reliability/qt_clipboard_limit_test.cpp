@@ -1,8 +1,8 @@
 // The size limit through the real clipboard seam (offscreen: Qt's own clipboard; on Windows
 // the system's).
 
-#include "platform/clipboard_read_guard.h"
-#include "platform/qt_clipboard.h"
+#include "platform/clipboard/clipboard_read_guard.h"
+#include "platform/clipboard/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

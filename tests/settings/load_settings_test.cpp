@@ -1,6 +1,6 @@
 #include "settings/load_settings.h"
 
-#include "platform/profile/profile_file.h"
+#include "profile/profile_file.h"
 #include "settings/program_state.h"
 #include "settings/read_ini_value.h"
 #include "settings/settings_paths.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "settings/program.h"
-#include "platform/profile/profile_file.h"
+#include "profile/profile_file.h"
 #include "settings/load_settings.h"
 #include "settings/options_window.h"
 #include "settings/read_ini_value.h"

@@ -1,10 +1,10 @@
 #include "settings/save_options.h"
 
-#include "platform/app_info.h"
+#include "platform/system/app_info.h"
 #include "settings/load_settings.h"
 #include "settings/program_state.h"
 #include "settings/read_ini_value.h"
-#include "platform/profile/profile_test_util.h"
+#include "profile/profile_test_util.h"
 #include "support/recording_message_boxes.h"
 #include "support/temp_folder.h"
 

@@ -1,7 +1,7 @@
 #include "settings/options_fixture.h"
 
 #include "dialogs/about_window.h"
-#include "platform/twips.h"
+#include "platform/desktop/twips.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/instance_channel.h"
+#include "platform/system/instance_channel.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 
 #include <cstring>
 #include <map>

@@ -2,9 +2,9 @@
 
 // The Qt seams' doubles; the plain C++ ones have headers of their own.
 
-#include "platform/clipboard.h"
-#include "platform/desktop.h"
-#include "platform/tray_host.h"
+#include "platform/clipboard/clipboard.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/tray_host.h"
 #include "support/fake_clock.h"
 #include "support/fake_registry.h"
 #include "support/recording_message_boxes.h"
@@ -33,12 +33,19 @@ public:
     bool isSecret() override { return secret; }
     bool clear() override {
         ++clears;
+        if (failWrites > 0) {
+            return false;
+        }
         ++changes;
         text.clear();
         return true;
     }
     bool writeText(const QString& newText) override {
         writes.push_back(newText);
+        if (failWrites > 0) {
+            --failWrites;
+            return false; // the text stays as it was, as when X11 ignores a late claim
+        }
         ++changes;
         text = newText;
         return true;
@@ -61,7 +68,8 @@ public:
     QString text;
     bool secret = false;
     std::optional<bool> hasTextOverride;
-    int failReads = 0; // the next N reads fail
+    int failReads = 0;  // the next N reads fail
+    int failWrites = 0; // the next N writes (and clears before them) do not take
     // Runs at the start of every read (counted in `reads`), e.g. to let another program
     // change the clipboard, or fail one read, between two reads of one tick.
     std::function<void()> beforeRead;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/message_boxes.h"
+#include "platform/desktop/message_boxes.h"
 
 #include <functional>
 #include <string>

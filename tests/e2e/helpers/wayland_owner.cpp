@@ -4,7 +4,7 @@
 // then serves it until another program takes it. With --hang it stops itself instead, so a
 // reader waits for an answer that never comes.
 
-#include "platform/wayland/data_control.h"
+#include "platform/clipboard/wayland/data_control.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,0 +1,108 @@
+// ziq2-clipboard-keeper: serves a plain text on the clipboard after ZIQ2 has ended, until
+// another program takes the clipboard. On X11 and on Wayland a clipboard's content lives in
+// the process that owns it, so without this the text would vanish with ZIQ2. With --wayland
+// it serves through the compositor's data control, else on X11.
+//
+// The text comes on standard input. The first process ends with 0 once a detached copy of
+// itself owns the clipboard, or with 1 when that failed.
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "platform/clipboard/wayland_keeper.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+std::string readAll(int fd) {
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            text.append(buffer, std::size_t(got));
+        } else if (got == 0 || errno != EINTR) {
+            return text;
+        }
+    }
+}
+
+// The detached copy must not hold the caller's terminal or pipes open.
+void detachStandardStreams() {
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null < 0) {
+        return;
+    }
+    for (int fd = 0; fd <= 2; ++fd) {
+        ::dup2(null, fd);
+    }
+    if (null > 2) {
+        ::close(null);
+    }
+}
+
+bool sendAnswer(int fd, bool owned) {
+    const char answer = owned ? '1' : '0';
+    const bool sent = ::write(fd, &answer, 1) == 1;
+    ::close(fd);
+    return sent;
+}
+
+int waitForAnswer(int fd) {
+    char answer = '0';
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, &answer, 1);
+    } while (got < 0 && errno == EINTR);
+    return got == 1 && answer == '1' ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const std::string text = readAll(STDIN_FILENO);
+    if (text.empty()) {
+        return 1;
+    }
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return 1;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return 1;
+    }
+    if (child > 0) {
+        ::close(ready[1]);
+        return waitForAnswer(ready[0]); // end of file when the copy died: failure
+    }
+
+    ::close(ready[0]);
+    ::setsid();
+    detachStandardStreams();
+    if (argc > 1 && std::string_view(argv[1]) == "--wayland") {
+        const bool served =
+            ziq::serveTextOnWayland(text, [&ready](bool owned) { sendAnswer(ready[1], owned); });
+        return served ? 0 : 1;
+    }
+    QGuiApplication application(argc, argv);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QString::fromUtf8(text.data(), qsizetype(text.size())),
+                       QClipboard::Clipboard);
+    const bool owned = clipboard->ownsClipboard();
+    if (!sendAnswer(ready[1], owned) || !owned) {
+        return 1;
+    }
+    QObject::connect(clipboard, &QClipboard::changed, &application,
+                     [clipboard](QClipboard::Mode mode) {
+                         if (mode == QClipboard::Clipboard && !clipboard->ownsClipboard()) {
+                             QGuiApplication::quit();
+                         }
+                     });
+    return QGuiApplication::exec();
+}

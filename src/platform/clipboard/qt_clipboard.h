@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/clipboard/clipboard_read_guard.h"
+#include "platform/clipboard/system_clipboard.h"
+
+#include <memory>
+
+class QObject;
+
+namespace ziq {
+
+// The system clipboard through Qt. A file list counts as holding no text, even where the
+// file manager also offers the paths as text: rewriting it would lose the copied files.
+class QtClipboard final : public SystemClipboard {
+public:
+    QtClipboard();
+    ~QtClipboard() override;
+    QtClipboard(const QtClipboard&) = delete;
+    QtClipboard& operator=(const QtClipboard&) = delete;
+
+    std::optional<QString> readText() override;
+    bool hasText() override;
+    bool isSecret() override;
+    bool clear() override;
+    bool writeText(const QString& text) override;
+    std::optional<std::uint64_t> changeCount() override;
+
+    // On X11 only: there the clipboard's content lives in its owner.
+    bool keepTextAfterExit() override;
+
+private:
+    std::optional<QString> readAnyText();
+
+    ClipboardReadGuard guard_;
+    std::uint64_t changes_ = 0;
+    std::unique_ptr<QObject> context_; // ends the clipboard connection with this object
+};
+
+} // namespace ziq

@@ -1,0 +1,53 @@
+#include "platform/clipboard/secret_clipboard.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace ziq {
+
+namespace {
+
+// A Windows clipboard format name as the toolkit wraps it, or the name itself.
+std::string_view nativeName(std::string_view format) {
+    constexpr std::string_view prefix = "application/x-qt-windows-mime;value=\"";
+    if (format.size() > prefix.size() && format.substr(0, prefix.size()) == prefix &&
+        format.back() == '"') {
+        return format.substr(prefix.size(), format.size() - prefix.size() - 1);
+    }
+    return format;
+}
+
+bool isZeroDword(const std::string& bytes) {
+    return bytes.size() >= 4 &&
+           std::all_of(bytes.begin(), bytes.begin() + 4, [](char byte) { return byte == '\0'; });
+}
+
+bool isSecretHint(const std::string& bytes) {
+    std::string_view value = bytes;
+    while (!value.empty() && (value.back() == '\0' || value.back() == '\n')) {
+        value.remove_suffix(1);
+    }
+    return value == "secret";
+}
+
+} // namespace
+
+bool isSecretClipboard(const std::vector<std::string>& formats,
+                       const std::function<std::string(const std::string&)>& dataOf) {
+    for (const std::string& format : formats) {
+        const std::string_view name = nativeName(format);
+        if (name == "ExcludeClipboardContentFromMonitorProcessing" ||
+            name == "Clipboard Viewer Ignore") {
+            return true;
+        }
+        if (name == "CanIncludeInClipboardHistory" && isZeroDword(dataOf(format))) {
+            return true;
+        }
+        if (name == "x-kde-passwordManagerHint" && isSecretHint(dataOf(format))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace ziq

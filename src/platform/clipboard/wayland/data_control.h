@@ -1,0 +1,118 @@
+#pragma once
+
+#include "platform/clipboard/pipe_io.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct zwlr_data_control_manager_v1;
+struct zwlr_data_control_device_v1;
+struct zwlr_data_control_source_v1;
+struct zwlr_data_control_offer_v1;
+
+namespace ziq {
+
+// The compositor's clipboard through a data-control protocol (ext-data-control-v1, else
+// zwlr-data-control-unstable-v1), on a Wayland connection of our own. No toolkit here: the
+// owner runs dispatch() whenever fd() is readable, from whatever loop it has.
+//
+// The two protocols are one wire interface under two names, so one code path serves both:
+// the proxies are held as the zwlr types and only the interface tables differ.
+class DataControl final {
+public:
+    // Type -> bytes, in the order they are offered.
+    using Contents = std::vector<std::pair<std::string, std::string>>;
+
+    // `text` under every name programs ask plain text by.
+    static Contents plainText(const std::string& text);
+
+    // Nothing where there is no Wayland display, or where it offers no data control.
+    static std::unique_ptr<DataControl> connect(std::chrono::milliseconds timeout);
+
+    struct Passkey {};
+    DataControl(Passkey, wl_display* display);
+    ~DataControl();
+    DataControl(const DataControl&) = delete;
+    DataControl& operator=(const DataControl&) = delete;
+
+    int fd() const;
+    // Runs what the compositor sent, waiting up to `timeout` for it or for room in a pipe we
+    // serve through, and moves those deliveries on; false once unusable.
+    bool dispatch(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
+    // Waits until the compositor has handled every request so far; false at the timeout.
+    bool roundtrip(std::chrono::milliseconds timeout);
+    bool usable() const;
+
+    // Moves on every new selection, ours included.
+    std::uint64_t changes() const { return changes_; }
+    bool hasSelection() const { return offer_ != nullptr; }
+    const std::vector<std::string>& types() const { return offerTypes_; }
+    // Whether the selection is the one we set and still serve.
+    bool ownsSelection() const { return source_ != nullptr; }
+    const Contents& served() const { return served_; }
+
+    // Asks the selection's owner for one type through a pipe.
+    PipeRead receive(const std::string& type, std::size_t maxBytes,
+                     std::chrono::milliseconds timeout);
+
+    void setSelection(Contents contents);
+    void clearSelection();
+
+    // A reader that takes a large text slowly, or not at all, must not hold us: what a pipe
+    // does not take at once is delivered whenever it has room again. These are the pipes
+    // still to be written to.
+    std::vector<int> deliveryFds() const;
+    // Writes on what each pipe takes now; ends deliveries that are done, whose reader left,
+    // or that made no progress for a while.
+    void deliver();
+
+    // The listeners the compositor's events arrive at.
+    void onGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+                  std::uint32_t version);
+    void onDataOffer(zwlr_data_control_offer_v1* offer);
+    void onOfferType(zwlr_data_control_offer_v1* offer, const char* type);
+    void onSelection(zwlr_data_control_offer_v1* offer);
+    void onPrimarySelection(zwlr_data_control_offer_v1* offer);
+    void onFinished();
+    void onSend(zwlr_data_control_source_v1* source, const char* type, int fd);
+    void onCancelled(zwlr_data_control_source_v1* source);
+
+private:
+    bool bind(std::chrono::milliseconds timeout);
+    void dropOffer();
+
+    wl_display* display_;
+    wl_registry* registry_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    std::uint32_t seatName_ = 0;
+    std::uint32_t extName_ = 0;
+    std::uint32_t wlrName_ = 0;
+    const struct DataControlProtocol* protocol_ = nullptr;
+    zwlr_data_control_manager_v1* manager_ = nullptr;
+    zwlr_data_control_device_v1* device_ = nullptr;
+    zwlr_data_control_source_v1* source_ = nullptr;
+    zwlr_data_control_offer_v1* offer_ = nullptr;
+    std::vector<std::string> offerTypes_;
+    // Offers announced but not yet made the selection, with their types.
+    std::map<zwlr_data_control_offer_v1*, std::vector<std::string>> announced_;
+    Contents served_;
+    struct Delivery {
+        int fd;
+        std::string bytes;
+        std::size_t sent;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    std::vector<Delivery> deliveries_;
+    std::uint64_t changes_ = 0;
+    bool finished_ = false;
+};
+
+} // namespace ziq
