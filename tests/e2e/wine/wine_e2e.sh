@@ -35,6 +35,14 @@ answer_box() { # presses Return in the program's box, focused first where it is 
     [ -n "$box" ] && xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
     xdotool key Return
 }
+# True once no box of the program is left; answers the box it finds. A key can go astray
+# while the window manager is still handing the focus over, so this is asked again.
+box_answered() {
+    visible_box || return 0
+    answer_box
+    sleep 0.3
+    ! visible_box
+}
 docked() { xwininfo -root -tree | grep -q '"explorer.exe" "explorer.exe"'; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 session=$(ps -o sid= -p $$ | tr -d ' ')
@@ -69,7 +77,7 @@ settings() { # the defaults, initialised, with KEY=VALUE of [ZIQ] changed
 fresh first
 start
 check "first start greets" visible_box
-answer_box
+check "the welcome box is answered" box_answered
 check "ziq2.ini written with CRLF" crlf_only ziq2.ini
 check "ziq2.ini holds the defaults" file_has ziq2.ini 'FIRSTRUN=9'
 check "the icon docks in the tray" docked
@@ -85,7 +93,7 @@ check "a link reaches the link log" file_has 'u2*.txt' 'http://example.org/wine'
 first=$pid
 start
 check "a second copy says so" visible_box
-answer_box
+check "its box is answered" box_answered
 check "the second copy ends" ended
 pid=$first
 check "the first copy runs on" kill -0 "$pid"
