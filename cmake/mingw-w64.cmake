@@ -10,5 +10,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Run the test programs under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-# The tests should not depend on mingw's DLLs being found beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/to_text_window.h"
+#include "support/line_ending.h"
 #include "support/temp_folder.h"
 #include "support/test_program.h"
 
@@ -41,7 +42,7 @@ protected:
         return QDir(tp.folder.path()).entryList({QStringLiteral("*.txt")}, QDir::Files).size();
     }
     static std::string entry(const std::string& section, const std::string& text) {
-        return "[" + section + "]\nTEXT=" + text + "\n";
+        return "[" + section + "]" + kEol + "TEXT=" + text + kEol;
     }
 
     TestProgram tp;

@@ -1,5 +1,6 @@
 #include "platform/clipboard/qt_clipboard.h"
 
+#include "platform/clipboard/clipboard_flush.h"
 #include "platform/clipboard/keeper_launch.h"
 #include "platform/clipboard/secret_clipboard.h"
 
@@ -151,6 +152,9 @@ std::optional<std::uint64_t> QtClipboard::changeCount() {
 
 bool QtClipboard::keepTextAfterExit() {
     QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard != nullptr && QGuiApplication::platformName() == QLatin1String("windows")) {
+        return clipboard->ownsClipboard() && flushClipboardForOthers();
+    }
     if (clipboard == nullptr || QGuiApplication::platformName() != QLatin1String("xcb") ||
         !clipboard->ownsClipboard()) {
         return false;

@@ -1,0 +1,34 @@
+# Sourced by the Windows scripts: where the Qt for Windows is, how to configure the Windows
+# build against it, and how Wine finds that Qt and mingw's runtime DLLs.
+# ZIQ_QT_WINDOWS names the Qt; by default ../shared/qt6-windows beside the clone.
+qt_windows=${ZIQ_QT_WINDOWS:-$PWD/../shared/qt6-windows}
+compiler=x86_64-w64-mingw32-g++-posix
+
+have_qt_windows() {
+    [ -f "$qt_windows/lib/cmake/Qt6/Qt6Config.cmake" ]
+}
+
+# The whole program for Windows, in build-windows. The toolchain is read only when the build
+# folder is first made.
+configure_windows() {
+    local toolchain=()
+    [ -f build-windows/CMakeCache.txt ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake)
+    cmake -S . -B build-windows -G Ninja "${toolchain[@]}" -DZIQ_CORE_ONLY=OFF \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$(realpath "$qt_windows")" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
+}
+
+# The mingw runtime DLLs that the program and Qt load.
+mingw_runtime_dlls() {
+    local dll
+    for dll in libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll; do
+        "$compiler" -print-file-name="$dll"
+    done
+}
+
+# A private Wine prefix, quiet, without the .NET and HTML engines it would offer to install.
+wine_environment() {
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="${WINEPREFIX:-$PWD/$1/wineprefix}"
+    mkdir -p "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1 || true
+}
