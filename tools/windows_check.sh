@@ -5,7 +5,7 @@
 #    mingw-w64 (in build-windows) and runs the tests under Wine, on the Windows platform
 #    plugin, in a private X display;
 # 2. packs the download, ZIQ2-<version>-windows-x64.zip (tools/package_windows.sh), and runs
-#    the ZIQ2.exe unpacked from it end to end (tests/e2e/wine/wine_e2e.sh).
+#    the ZIQ2.exe unpacked from it end to end (tests/e2e/wine_e2e.sh).
 # Without one it builds the plain C++ core and its unit tests (in build-windows-core), runs
 # them under Wine and compiles the Qt parts for syntax only, against Qt's Linux headers.
 # Installs mingw-w64 and Wine when they are missing. Wine's prefix lives in the build folder.
@@ -29,7 +29,7 @@ if have_qt_windows; then
     unset WINEPATH QT_PLUGIN_PATH
     zip=$(tools/package_windows.sh | tail -n1)
     # End to end: the program from the zip, as a user runs it.
-    tools/with_display.sh tests/e2e/wine/wine_e2e.sh "$zip"
+    tools/with_display.sh tests/e2e/wine_e2e.sh "$zip"
     exit 0
 fi
 
