@@ -50,7 +50,9 @@ done
 
 # The same suites again on a machine that is busy: builds of the program from scratch (no
 # compiler cache) on every core at the lowest priority, one after the other, in a folder of
-# their own.
+# their own. They run in a session of their own, and where the kernel groups its scheduling
+# by session (autogroup), that session gets half the machine whatever its priority: harsher
+# than a shared build machine, on purpose.
 load=$(mktemp -d)
 cmake -S . -B "$load" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIQ_WERROR=OFF >/dev/null
 CCACHE_DISABLE=1 setsid nice -n 19 bash -c \
