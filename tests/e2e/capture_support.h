@@ -58,31 +58,10 @@ inline bool keeperRunning(const RealProgram& program) {
 }
 
 // Owns the clipboard with several formats at once, which xclip cannot offer.
-class ClipboardServer {
+class ClipboardServer : public HelperProcess {
 public:
-    explicit ClipboardServer(const QStringList& arguments) {
-        process_.start(QStringLiteral(ZIQ2_CLIPBOARD_SERVER), arguments);
-        ready_ = waitUntil([this] {
-                     return process_.readAllStandardOutput().contains("ready") ||
-                            process_.state() == QProcess::NotRunning;
-                 }) &&
-                 process_.state() == QProcess::Running;
-    }
-    ~ClipboardServer() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(3000);
-        }
-    }
-    ClipboardServer(const ClipboardServer&) = delete;
-    ClipboardServer& operator=(const ClipboardServer&) = delete;
-
-    bool ready() const { return ready_; }
-    bool running() const { return process_.state() != QProcess::NotRunning; }
-
-private:
-    QProcess process_;
-    bool ready_ = false;
+    explicit ClipboardServer(const QStringList& arguments)
+        : HelperProcess(QStringLiteral(ZIQ2_CLIPBOARD_SERVER), arguments) {}
 };
 
 } // namespace ziq::e2e

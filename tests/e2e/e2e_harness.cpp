@@ -178,6 +178,21 @@ QStringList clipboardTargets() {
     return QString::fromUtf8(got.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+HelperProcess::HelperProcess(const QString& program, const QStringList& arguments) {
+    process_.start(program, arguments);
+    ready_ = waitUntil([this] {
+                 return process_.readAllStandardOutput().contains("ready") || !running();
+             }) &&
+             running();
+}
+
+HelperProcess::~HelperProcess() {
+    if (running()) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
 RealProgram::RealProgram() {
     std::random_device random;
     dir_ = fs::temp_directory_path() / ("ziq-e2e-" + std::to_string(random()));

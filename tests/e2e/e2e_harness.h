@@ -50,6 +50,25 @@ void setClipboard(const QByteArray& text, const QString& type = QStringLiteral("
 std::optional<QByteArray> clipboardText(std::chrono::milliseconds timeout = 3s);
 QStringList clipboardTargets();
 
+// A helper program of the tests that prints "ready" once it has taken what it serves; it is
+// killed with the object (a stopped one too).
+class HelperProcess {
+public:
+    HelperProcess(const QString& program, const QStringList& arguments);
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    bool ready() const { return ready_; }
+    bool running() const { return process_.state() != QProcess::NotRunning; }
+
+protected:
+    QProcess process_;
+
+private:
+    bool ready_ = false;
+};
+
 // The real ZIQ2 binary, copied into a fresh program folder of its own.
 class RealProgram {
 public:

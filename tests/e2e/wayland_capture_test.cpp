@@ -73,35 +73,16 @@ QStringList wlTypes() {
 }
 
 // Owns the selection with the given types through data control (tests/e2e/helpers).
-class WaylandOwner {
+class WaylandOwner : public HelperProcess {
 public:
-    explicit WaylandOwner(const QStringList& arguments) {
-        process_.start(QStringLiteral(ZIQ2_WAYLAND_OWNER), arguments);
-        ready_ = waitUntil([this] {
-                     return process_.readAllStandardOutput().contains("ready") ||
-                            process_.state() == QProcess::NotRunning;
-                 }) &&
-                 process_.state() == QProcess::Running;
-    }
-    ~WaylandOwner() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill(); // ends a stopped owner too
-            process_.waitForFinished(3000);
-        }
-    }
-    WaylandOwner(const WaylandOwner&) = delete;
-    WaylandOwner& operator=(const WaylandOwner&) = delete;
+    explicit WaylandOwner(const QStringList& arguments)
+        : HelperProcess(QStringLiteral(ZIQ2_WAYLAND_OWNER), arguments) {}
 
-    bool ready() const { return ready_; }
     // With --when-told: whether a reader has asked for the content, and the go-ahead.
     bool asked() {
         return waitUntil([this] { return process_.readAllStandardOutput().contains("asked"); });
     }
     void answer() { process_.write("go\n"); }
-
-private:
-    QProcess process_;
-    bool ready_ = false;
 };
 
 // The owner of several types at once, or of one that never answers, is a data-control client.
