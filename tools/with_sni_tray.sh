@@ -38,31 +38,16 @@ wait_for() {
 }
 
 fifo="$work/fifo"
-mkfifo "$fifo" "$fifo.bus"
+mkfifo "$fifo"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 pids+=($!)
 read -r -t 30 display <"$fifo" || fail "Xvfb did not start"
 export DISPLAY=":$display"
 
-# A bus of our own that starts nothing by itself: every process on it is one of ours.
-cat >"$work/bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$work</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$fifo.bus" 2>/dev/null &
-pids+=($!)
-read -r -t 30 address <"$fifo.bus" || fail "dbus-daemon did not start"
-export DBUS_SESSION_BUS_ADDRESS="$address"
+source "$here/private_bus.sh"
+start_private_bus "$work" || fail "dbus-daemon did not start"
+pids+=("$bus_pid")
+export DBUS_SESSION_BUS_ADDRESS="$bus_address"
 
 # The panel keeps its settings in xfconfd; both read and write only under $work.
 xfce_env=(env XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"

@@ -70,27 +70,8 @@ if [ "$compositor" = sway ]; then
         WLR_LIBINPUT_NO_DEVICES=1 sway -c "$session/config" >"$session/compositor.log" 2>&1) &
     sway_pid=$!
 else
-    # A bus that starts nothing by itself, open to the command also when it runs as root.
-    cat >"$session/bus.conf" <<BUS
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$session</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-BUS
-    mkfifo "$session/bus"
-    (cd / && exec "${as_user[@]}" dbus-daemon --config-file="$session/bus.conf" --nofork \
-        --print-address=3 3>"$session/bus" >/dev/null 2>&1) &
-    bus_pid=$!
-    read -r -t 30 bus_address <"$session/bus" ||
+    source "$(dirname "$0")/private_bus.sh"
+    start_private_bus "$session" "${as_user[@]}" ||
         { echo "with_wayland.sh: dbus-daemon did not start" >&2; exit 1; }
     # mutter runs its one command with the names it gives its clients, and ends with it.
     (cd / && exec "${as_user[@]}" env -u DISPLAY -u WAYLAND_DISPLAY HOME="$session" \
