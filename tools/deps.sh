@@ -11,7 +11,7 @@ packages=(
     desktop-file-utils libglib2.0-bin
     dbus-daemon xfce4-panel xfconf
     clang libclang-rt-14-dev clang-format
-    libwayland-dev qt6-wayland sway xwayland wl-clipboard x11-xserver-utils mutter
+    libwayland-dev qt6-wayland sway xwayland wl-clipboard x11-xserver-utils mutter waybar
 )
 packages+=("$@")
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# `sni_panel.sh start|stop`: starts XFCE's panel in the desktop of tools/with_sni_tray.sh and
+# `sni_panel.sh start|stop`: starts XFCE's panel in the desktop of tools/with_sni_tray.sh (or
+# waybar in the sway session of tools/with_wayland.sh --waybar, ZIQ_SNI_HOST=waybar) and
 # waits until its status tray is on the bus, or kills it (as a crash would) and waits until
 # the tray has left the bus. The tests use it for a panel that starts late or restarts.
 set -uo pipefail
@@ -22,10 +23,18 @@ no_watcher() { ! has_watcher; }
 
 case "${1:-}" in
 start)
-    # Its settings live in xfconfd, under $work; no window manager, no accessibility bus.
-    env XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data" \
-        NO_AT_BRIDGE=1 setsid xfce4-panel --disable-wm-check >>"$work/panel.log" 2>&1 \
-        </dev/null &
+    if [ "${ZIQ_SNI_HOST:-}" = waybar ]; then
+        # A bar with the tray alone; an empty style keeps it from reading the desktop's.
+        printf '{"layer": "top", "height": 30, "modules-right": ["tray"]}\n' >"$work/waybar.json"
+        : >"$work/waybar.css"
+        setsid waybar -c "$work/waybar.json" -s "$work/waybar.css" >>"$work/panel.log" 2>&1 \
+            </dev/null &
+    else
+        # Its settings live in xfconfd, under $work; no window manager, no accessibility bus.
+        env XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" \
+            XDG_DATA_HOME="$work/data" NO_AT_BRIDGE=1 setsid xfce4-panel --disable-wm-check \
+            >>"$work/panel.log" 2>&1 </dev/null &
+    fi
     echo $! >"$work/panel.pid"
     wait_for has_watcher
     ;;

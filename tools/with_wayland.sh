@@ -1,25 +1,34 @@
 #!/usr/bin/env bash
 # Runs a command inside a private headless Wayland session (sway) and stops it afterwards.
-#   tools/with_wayland.sh [--no-xwayland | --mutter] command...
+#   tools/with_wayland.sh [--no-xwayland | --mutter | --waybar] command...
 # The session has XWayland unless --no-xwayland is given; the command sees WAYLAND_DISPLAY,
 # and DISPLAY when XWayland runs. sway refuses to run as root: as root, the session and the
-# command run as the user nobody, in folders of their own. Exits 77 when sway is missing.
+# command run as the user nobody, in folders of their own. Exits 77 when sway (or waybar) is
+# missing.
 # --mutter runs GNOME's compositor instead, with XWayland, on a session bus of its own that the
 # command sees too (its remote-desktop API gives the seat a keyboard); the command sees
 # ZIQ_WAYLAND_COMPOSITOR=mutter, else sway.
+# --waybar adds a session bus and waybar, whose tray is the StatusNotifierWatcher, to sway;
+# the command can stop and start it again with tools/sni_panel.sh, as in with_sni_tray.sh.
 set -euo pipefail
 
 xwayland=enable
 compositor=sway
+panel=""
 if [ "${1:-}" = "--no-xwayland" ]; then
     xwayland=disable
     shift
 elif [ "${1:-}" = "--mutter" ]; then
     compositor=mutter
     shift
+elif [ "${1:-}" = "--waybar" ]; then
+    panel=waybar
+    shift
 fi
-command -v "$compositor" >/dev/null ||
-    { echo "with_wayland.sh: $compositor is not installed" >&2; exit 77; }
+for program in "$compositor" $panel; do
+    command -v "$program" >/dev/null ||
+        { echo "with_wayland.sh: $program is not installed" >&2; exit 77; }
+done
 
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
@@ -56,6 +65,7 @@ stop() {
     kill -9 "$1" 2>/dev/null || true
 }
 cleanup() {
+    [ -f "$session/panel/panel.pid" ] && kill -KILL "$(cat "$session/panel/panel.pid")" 2>/dev/null
     stop "$sway_pid"
     stop "$bus_pid"
     wait 2>/dev/null || true
@@ -69,10 +79,13 @@ if [ "$compositor" = sway ]; then
         XDG_RUNTIME_DIR="$session" WLR_BACKENDS=headless WLR_RENDERER=pixman \
         WLR_LIBINPUT_NO_DEVICES=1 sway -c "$session/config" >"$session/compositor.log" 2>&1) &
     sway_pid=$!
-else
+fi
+if [ "$compositor" = mutter ] || [ -n "$panel" ]; then
     source "$(dirname "$0")/private_bus.sh"
     start_private_bus "$session" "${as_user[@]}" ||
         { echo "with_wayland.sh: dbus-daemon did not start" >&2; exit 1; }
+fi
+if [ "$compositor" = mutter ]; then
     # mutter runs its one command with the names it gives its clients, and ends with it.
     (cd / && exec "${as_user[@]}" env -u DISPLAY -u WAYLAND_DISPLAY HOME="$session" \
         XDG_RUNTIME_DIR="$session" DBUS_SESSION_BUS_ADDRESS="$bus_address" mutter --headless \
@@ -108,12 +121,24 @@ if [ ${#command_user[@]} -eq 0 ] && [ ${#as_user[@]} -gt 0 ] && [ -n "${x_displa
     "${as_user[@]}" env DISPLAY="$x_display" ${x_authority:+XAUTHORITY="$x_authority"} \
         xhost +SI:localuser:root >/dev/null
 fi
+session_env=(env -u DISPLAY HOME="$session/home" TMPDIR="$session/tmp"
+    XDG_RUNTIME_DIR="$session" WAYLAND_DISPLAY="$wayland_display"
+    ZIQ_WAYLAND_COMPOSITOR="$compositor" ${x_display:+DISPLAY="$x_display"}
+    ${x_authority:+XAUTHORITY="$x_authority"}
+    ${bus_address:+DBUS_SESSION_BUS_ADDRESS="$bus_address"})
+if [ -n "$panel" ]; then
+    mkdir -p "$session/panel"
+    [ ${#command_user[@]} -eq 0 ] || chown nobody:nogroup "$session/panel"
+    session_env+=(ZIQ_SNI_WORK="$session/panel" ZIQ_SNI_HOST="$panel"
+        ZIQ_SNI_PANEL="$(cd "$(dirname "$0")" && pwd)/sni_panel.sh")
+    "${command_user[@]}" "${session_env[@]}" sh -c '"$ZIQ_SNI_PANEL" start' || {
+        echo "with_wayland.sh: $panel's tray did not come up" >&2
+        tail -n 20 "$session/panel/panel.log" >&2 || true
+        exit 1
+    }
+fi
 set +e
-"${command_user[@]}" env -u DISPLAY HOME="$session/home" TMPDIR="$session/tmp" \
-    XDG_RUNTIME_DIR="$session" WAYLAND_DISPLAY="$wayland_display" \
-    ZIQ_WAYLAND_COMPOSITOR="$compositor" ${x_display:+DISPLAY="$x_display"} \
-    ${x_authority:+XAUTHORITY="$x_authority"} \
-    ${bus_address:+DBUS_SESSION_BUS_ADDRESS="$bus_address"} "$@"
+"${command_user[@]}" "${session_env[@]}" "$@"
 status=$?
 set -e
 exit $status
