@@ -44,6 +44,10 @@ public:
         }
     }
 
+    // Records a read that failed outright, by the reader's own deadline or an error: refused
+    // as one that came back empty after a long wait.
+    void readFailed(Clock::time_point now) { refuse(now); }
+
     // False (and the content refused) when a text of `length` characters is too large.
     bool acceptLength(std::size_t length, Clock::time_point now) {
         if (length <= kMaxTextLength) {
