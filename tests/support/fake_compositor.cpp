@@ -10,6 +10,7 @@
 #include <future>
 #include <mutex>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -62,6 +63,7 @@ struct FakeCompositor::State {
     wl_resource* selection = nullptr;
     Contents served;
     bool any = false;
+    int unanswered = 0;
     std::uint64_t generation = 0;
     std::vector<std::thread> writers;
 
@@ -84,6 +86,15 @@ struct FakeCompositor::State {
         if (selection != nullptr) {
             zwlr_data_control_source_v1_send_send(selection, type.c_str(), fd);
             ::close(fd);
+            return;
+        }
+        if (unanswered > 0) {
+            --unanswered;
+            writers.emplace_back([fd] {
+                pollfd gone{fd, 0, 0}; // a pipe's writer hears POLLERR once the reader has gone
+                ::poll(&gone, 1, 30000);
+                ::close(fd);
+            });
             return;
         }
         std::string bytes;
@@ -275,8 +286,11 @@ int FakeCompositor::connectClient() {
     return ends[1];
 }
 
-void FakeCompositor::copy(Contents contents) {
-    run([&] { state_->select(nullptr, std::move(contents), true); });
+void FakeCompositor::copy(Contents contents, int unanswered) {
+    run([&] {
+        state_->unanswered = unanswered;
+        state_->select(nullptr, std::move(contents), true);
+    });
 }
 
 void FakeCompositor::setCancelledFirst(bool cancelledFirst) {

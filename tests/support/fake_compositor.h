@@ -30,8 +30,9 @@ public:
 
     // The client's end of a new connection, for wl_display_connect_to_fd.
     int connectClient();
-    // Another program copies `contents`; the server serves them itself.
-    void copy(Contents contents);
+    // Another program copies `contents`; the server serves them itself, except that the first
+    // `unanswered` pastes get no answer: their pipe stays open until the reader closes it.
+    void copy(Contents contents, int unanswered = 0);
     // When a client's selection is replaced, compositors differ in whether the old source
     // hears `cancelled` before or after the devices hear of the new selection.
     void setCancelledFirst(bool cancelledFirst);

@@ -9,23 +9,26 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "platform/clipboard/plain_text_mime_data.h"
 #include "platform/clipboard/wayland_keeper.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unistd.h>
 
 namespace {
 
-std::string readAll(int fd) {
-    std::string text;
+// std::string for data control, QByteArray for the toolkit: each serves the array it reads into.
+template <typename Bytes> Bytes readAll(int fd) {
+    Bytes text;
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
-            text.append(buffer, std::size_t(got));
+            text.append(buffer, got);
         } else if (got == 0 || errno != EINTR) {
             return text;
         }
@@ -65,8 +68,15 @@ int waitForAnswer(int fd) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    std::string text = readAll(STDIN_FILENO);
-    if (text.empty()) {
+    const bool wayland = argc > 1 && std::string_view(argv[1]) == "--wayland";
+    std::string waylandText;
+    QByteArray x11Text;
+    if (wayland) {
+        waylandText = readAll<std::string>(STDIN_FILENO);
+    } else {
+        x11Text = readAll<QByteArray>(STDIN_FILENO);
+    }
+    if (waylandText.empty() && x11Text.isEmpty()) {
         return 1;
     }
     int ready[2];
@@ -85,15 +95,16 @@ int main(int argc, char* argv[]) {
     ::close(ready[0]);
     ::setsid();
     detachStandardStreams();
-    if (argc > 1 && std::string_view(argv[1]) == "--wayland") {
+    if (wayland) {
         const bool served = ziq::serveTextOnWayland(
-            std::move(text), [&ready](bool owned) { sendAnswer(ready[1], owned); });
+            std::move(waylandText), [&ready](bool owned) { sendAnswer(ready[1], owned); });
         return served ? 0 : 1;
     }
     QGuiApplication application(argc, argv);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setText(QString::fromUtf8(text.data(), qsizetype(text.size())),
-                       QClipboard::Clipboard);
+    // The clipboard owns the data.
+    clipboard->setMimeData(std::make_unique<ziq::PlainTextMimeData>(std::move(x11Text)).release(),
+                           QClipboard::Clipboard);
     const bool owned = clipboard->ownsClipboard();
     if (!sendAnswer(ready[1], owned) || !owned) {
         return 1;

@@ -13,7 +13,8 @@ namespace ziq {
 // while has passed. That while starts short, as an honest owner on a busy machine can be
 // slow once and the user's copy should be logged a few seconds late rather than not at all,
 // and doubles with each refusal of the same content, so that an owner that never answers is
-// asked about once a minute in the long run.
+// asked about once a minute in the long run. On Wayland reads wait in the background, and
+// the same schedule says when a read that failed is tried again.
 class ClipboardReadGuard final {
 public:
     using Clock = std::chrono::steady_clock;
@@ -43,6 +44,10 @@ public:
             refuse(now);
         }
     }
+
+    // Records a read that failed outright, by the reader's own deadline or an error: refused
+    // as one that came back empty after a long wait.
+    void readFailed(Clock::time_point now) { refuse(now); }
 
     // False (and the content refused) when a text of `length` characters is too large.
     bool acceptLength(std::size_t length, Clock::time_point now) {

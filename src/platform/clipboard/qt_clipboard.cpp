@@ -3,6 +3,7 @@
 #include "platform/clipboard/clipboard_flush.h"
 #include "platform/clipboard/keeper_launch.h"
 #include "platform/clipboard/secret_clipboard.h"
+#include "platform/clipboard/plain_text_mime_data.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -121,8 +122,7 @@ bool QtClipboard::writeText(const QString& text) {
         return false;
     }
     const auto claim = [&] {
-        auto data = std::make_unique<QMimeData>();
-        data->setText(text);
+        auto data = std::make_unique<PlainTextMimeData>(text);
         const QMimeData* ours = data.get();
         clipboard->setMimeData(data.release(), QClipboard::Clipboard); // the clipboard owns it
         // Asks the server who owns the clipboard now: the toolkit's own flag says yes either way.
@@ -160,7 +160,9 @@ bool QtClipboard::keepTextAfterExit() {
         return false;
     }
     const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasText() || !handTextToKeeper(data->text().toUtf8())) {
+    // Our own data's one UTF-8 array (made now if nobody has pasted yet), not a new copy.
+    if (data == nullptr || !data->hasText() ||
+        !handTextToKeeper(data->data(QStringLiteral("text/plain")))) {
         return false;
     }
     // Take in the loss of ownership, so the toolkit does not try to hand the clipboard

@@ -35,7 +35,8 @@ protected:
     }
 
     FakeCompositor compositor{GetParam()};
-    WaylandClipboard clipboard{connect(), [this] { return connect(); }};
+    ClipboardReadGuard::Clock::time_point now = ClipboardReadGuard::Clock::now();
+    WaylandClipboard clipboard{connect(), [this] { return connect(); }, [this] { return now; }};
 };
 
 TEST_P(WaylandClipboardTest, ReadsInTheBackgroundAndTellsWhenTheAnswerIsIn) {
@@ -80,6 +81,18 @@ TEST_P(WaylandClipboardTest, SecretsAndFileListsAreNoText) {
     clipboard.changeCount();
     EXPECT_EQ(readWhenAnswered(), QString());
     EXPECT_FALSE(clipboard.hasText());
+}
+
+TEST_P(WaylandClipboardTest, AnOwnerThatDidNotAnswerIsAskedAgainAfterAWhileWithoutAChange) {
+    compositor.copy({{"text/plain;charset=utf-8", "slow once"}}, 1);
+    const auto changes = clipboard.changeCount();
+    EXPECT_EQ(readWhenAnswered(), std::nullopt); // the read gave up on the owner
+    now += ClipboardReadGuard::kFirstAskAgainAfter - 1ms;
+    EXPECT_EQ(clipboard.readText(), std::nullopt);
+    EXPECT_FALSE(clipboard.answerPending()) << "asked again before the wait was over";
+    now += 1ms;
+    EXPECT_EQ(readWhenAnswered(), QString("slow once"));
+    EXPECT_EQ(clipboard.changeCount(), changes);
 }
 
 TEST_P(WaylandClipboardTest, LostDataControlIsToldOnceStoodInForAndTakenBackWhenOffered) {

@@ -62,8 +62,9 @@ std::unique_ptr<WaylandClipboard> WaylandClipboard::connect() {
         std::move(control), [] { return DataControl::connect(kReconnectTimeout); });
 }
 
-WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControl> control, Connector reconnect)
-    : context_(std::make_unique<QObject>()) {
+WaylandClipboard::WaylandClipboard(std::unique_ptr<DataControl> control, Connector reconnect,
+                                   Now now)
+    : context_(std::make_unique<QObject>()), now_(std::move(now)) {
     QObject* context = context_.get();
     thread_ = std::make_unique<DataControlThread>(
         std::move(control), std::move(reconnect),
@@ -122,7 +123,13 @@ std::optional<std::uint64_t> WaylandClipboard::changeCount() {
 
 const SelectionLook* WaylandClipboard::currentLook() {
     if (look_ && look_->changes == changes_) {
-        return look_.get();
+        // An owner that was slow once gets asked again, as on X11, without waiting for the
+        // clipboard to change.
+        const bool textFailed = look_->text && !look_->secret && !look_->fileList &&
+                                look_->read.status == PipeRead::Status::Failed;
+        if (!textFailed || !guard_.mayRead(now_())) {
+            return look_.get();
+        }
     }
     if (!lookAsked_) {
         lookAsked_ = true;
@@ -147,11 +154,15 @@ void WaylandClipboard::looked(SelectionLook look) {
         changes_ = look_->changes;
         guard_.contentChanged();
     }
-    const auto now = ClipboardReadGuard::Clock::now();
+    const auto now = now_();
     if (look_->read.status == PipeRead::Status::TooLarge) {
         guard_.acceptLength(ClipboardReadGuard::kMaxTextLength + 1, now);
     } else if (look_->text && !look_->secret && !look_->fileList) {
-        guard_.readDone(now - look_->took, now, lookText_.isEmpty());
+        if (look_->read.status == PipeRead::Status::Failed) {
+            guard_.readFailed(now);
+        } else {
+            guard_.readDone(now - look_->took, now, lookText_.isEmpty());
+        }
     }
     if (resume_) {
         const auto resume = std::move(resume_);
@@ -171,7 +182,7 @@ std::optional<QString> WaylandClipboard::readText() {
     if (Clipboard* qt = standIn()) {
         return qt->readText();
     }
-    if (!guard_.mayRead(ClipboardReadGuard::Clock::now())) {
+    if (!guard_.mayRead(now_())) {
         return std::nullopt;
     }
     const SelectionLook* look = currentLook();
@@ -199,7 +210,7 @@ bool WaylandClipboard::isSecret() {
     if (Clipboard* qt = standIn()) {
         return qt->isSecret();
     }
-    if (!guard_.mayRead(ClipboardReadGuard::Clock::now())) {
+    if (!guard_.mayRead(now_())) {
         return false;
     }
     const SelectionLook* look = currentLook();

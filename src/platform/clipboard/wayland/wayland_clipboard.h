@@ -22,12 +22,15 @@ struct SelectionLook;
 class WaylandClipboard final : public SystemClipboard {
 public:
     using Connector = std::function<std::unique_ptr<DataControl>()>;
+    using Now = std::function<ClipboardReadGuard::Clock::time_point()>;
 
     // Nothing where the session offers no data control.
     static std::unique_ptr<WaylandClipboard> connect();
 
-    // `reconnect` makes a new connection when the one in use is lost (on the worker thread).
-    WaylandClipboard(std::unique_ptr<DataControl> control, Connector reconnect);
+    // `reconnect` makes a new connection when the one in use is lost (on the worker thread);
+    // `now` is the clock that says when an owner that did not answer is asked again.
+    WaylandClipboard(std::unique_ptr<DataControl> control, Connector reconnect,
+                     Now now = &ClipboardReadGuard::Clock::now);
     ~WaylandClipboard() override;
     WaylandClipboard(const WaylandClipboard&) = delete;
     WaylandClipboard& operator=(const WaylandClipboard&) = delete;
@@ -47,13 +50,15 @@ private:
     // The toolkit's clipboard, while data control is lost; null while it works.
     Clipboard* standIn();
 
-    // The look at the selection as it was at the count last reported; asked for when missing.
+    // The look at the selection as it was at the count last reported; asked for when missing,
+    // or when its text did not come and the guard's wait for that owner is over.
     const SelectionLook* currentLook();
     void looked(SelectionLook look);
 
     std::unique_ptr<QObject> context_; // receives the thread's results
     std::unique_ptr<DataControlThread> thread_;
     ClipboardReadGuard guard_;
+    Now now_;
     std::uint64_t changes_ = 0;
     std::unique_ptr<SelectionLook> look_;
     QString lookText_;
