@@ -117,7 +117,6 @@ settings() { # the defaults, initialised, with KEY=VALUE of [ZIQ] changed
 
 # First start: the welcome box, then ziq2.ini with CRLF and the defaults.
 fresh first
-keep_session
 start
 check "first start greets" visible_box
 check "the welcome box is answered" box_answered
@@ -144,6 +143,7 @@ check "the first copy runs on" kill -0 "$pid"
 # Tray: a right click opens the menu, a double click the Options window and the menu. The
 # menu's eighth item (Down eight times) and its last (Up) are Exit: eight items. Exit ends the
 # program and leaves its text on the clipboard.
+keep_session
 click_icon 3
 check "a right click opens the menu" menu_shown
 check "the menu has the keyboard" focused
