@@ -141,12 +141,18 @@ pid=$first
 check "the first copy runs on" kill -0 "$pid"
 
 # Tray: a right click opens the menu, a double click the Options window and the menu. The
-# menu's eighth item (Down eight times) and its last (Up) are Exit: eight items. Exit ends the
-# program and leaves its text on the clipboard.
+# menu's seventh item is Cancel, its eighth (Down eight times) and its last (Up) are Exit:
+# eight items. Exit ends the program and leaves its text on the clipboard.
 keep_session
 click_icon 3
 check "a right click opens the menu" menu_shown
 check "the menu has the keyboard" focused
+xdotool key Down Down Down Down Down Down Down Return
+check "the menu's seventh item, Cancel, closes it" menu_closed
+check "after Cancel the program runs on" kill -0 "$pid"
+click_icon 3
+check "a right click opens the menu again" menu_shown
+check "the menu has the keyboard again" focused
 xdotool key Down Down Down Down Down Down Down Down Return
 check "the menu's eighth item, Exit, ends the program" ended
 check "after Exit the text is still on the clipboard" left_text "http://example.org/wine"
@@ -158,7 +164,7 @@ check "started again, it took the clipboard" xclip_gone
 click_icon 1 2
 check "a double click opens the Options window" titled "ZIQ Options"
 check "a double click opens the menu too" menu_shown
-check "the menu has the keyboard again" focused
+check "the menu has the keyboard once more" focused
 xdotool key Up Return
 check "the menu's last item is Exit too: eight items" ended
 check "after that Exit the text is still on the clipboard" left_text "before the last item"
