@@ -56,8 +56,13 @@ tray_ready() {
     [ -n "$panel" ] && xwininfo -id "$panel" 2>/dev/null | grep -q 'IsViewable'
 }
 
+# ZIQ_TRAY_WIDTH (pixels) gives the panel a fixed width instead of one that grows with its
+# icons: Wine takes in where an icon's panel is only when the icon docks, so a panel that
+# then grows and moves leaves Wine's icon where no click reaches it.
 start_tray() {
-    trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+    local width=(--widthtype request)
+    [ -n "${ZIQ_TRAY_WIDTH:-}" ] && width=(--widthtype pixel --width "$ZIQ_TRAY_WIDTH")
+    trayer --edge top --align right "${width[@]}" --height 32 --SetDockType true \
         --transparent false >/dev/null 2>&1 &
     tray=$!
     wait_until_ready tray_ready "$tray"

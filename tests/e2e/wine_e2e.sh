@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # End to end under Wine: the ZIQ2.exe unpacked from the Windows zip, on the X display of
 # tools/with_display.sh (openbox, trayer), with xclip as the other program.
-# usage: wine_e2e.sh ZIP   (WINEPREFIX set; run by tools/windows_check.sh)
+# usage: wine_e2e.sh ZIP   (WINEPREFIX set; run by tools/windows_check.sh, with a tray of
+# fixed width: ZIQ_TRAY_WIDTH in tools/with_display.sh)
 set -euo pipefail
 zip=$(realpath "$1")
 work=$(mktemp -d)
 pid=""
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    exec 7>&- || true
     wineserver -k 2>/dev/null || true
     rm -rf "$work"
 }
@@ -43,11 +45,51 @@ box_answered() {
     sleep 0.3
     ! visible_box
 }
-docked() { xwininfo -root -tree | grep -q '"explorer.exe" "explorer.exe"'; }
+# Wine's explorer.exe draws the tray icon in the window that trayer embeds (its parent is
+# not the root); the program's menu is its pop-up.
+icon() {
+    local window
+    for window in $(xdotool search --onlyvisible --classname '^explorer.exe$' 2>/dev/null); do
+        xwininfo -id "$window" -tree | grep -q 'Parent window id: .*(the root window)' ||
+            { echo "$window" && return 0; }
+    done
+    return 1
+}
+docked() { icon >/dev/null; }
+popup_of() { # a visible override-redirect window of program $1 other than the icon
+    local window
+    for window in $(xdotool search --onlyvisible --classname "^$1\$" 2>/dev/null); do
+        [ "$window" != "$(icon)" ] && xwininfo -id "$window" | grep -q 'Override Redirect State: yes' &&
+            return 0
+    done
+    return 1
+}
+menu_shown() { popup_of ziq2.exe; }
+menu_closed() { ! menu_shown; }
+# Keys reach the menu once the X focus is on a window of the program.
+focused() { xprop -id "$(xdotool getwindowfocus)" WM_CLASS 2>/dev/null | grep -q '"ziq2.exe"'; }
+titled() { # a visible window of the program with title $1
+    local window
+    for window in $(xdotool search --onlyvisible --classname '^ziq2.exe$' 2>/dev/null); do
+        [ "$(xdotool getwindowname "$window")" = "$1" ] && return 0
+    done
+    return 1
+}
+# Clicks on the icon with button $1, $2 times.
+click_icon() { xdotool mousemove --window "$(icon)" 6 6 click --repeat "${2:-1}" --delay 80 "$1"; }
+# Windows keeps the clipboard with the session; under Wine the session ends with its last
+# program, so a Windows program stays running beside ZIQ2, as a desktop's shell does.
+keep_session() {
+    rm -f "$work/session" && mkfifo "$work/session"
+    wine cmd <"$work/session" >/dev/null 2>&1 &
+    exec 7>"$work/session"
+}
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 session=$(ps -o sid= -p $$ | tr -d ' ')
 xclip_gone() { ! pgrep -x -s "$session" xclip >/dev/null; } # it has lost the clipboard to us
 rewritten() { timeout 3 xclip -selection clipboard -o -t TARGETS 2>/dev/null | grep -q Wine; }
+holds() { [ "$(timeout 3 xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }
+left_text() { ended && holds "$1"; } # the program has ended, and its text is there
 file_has() { grep -qs -- "$2" "$dir"/$1; } # a file name or a pattern
 crlf_only() { [ -s "$dir/$1" ] && ! grep -q $'[^\r]$' "$dir/$1"; }
 start() {
@@ -97,19 +139,48 @@ check "its box is answered" box_answered
 check "the second copy ends" ended
 pid=$first
 check "the first copy runs on" kill -0 "$pid"
-kill "$pid"
+
+# Tray: a right click opens the menu, a double click the Options window and the menu. The
+# menu's seventh item is Cancel, its eighth (Down eight times) and its last (Up) are Exit:
+# eight items. Exit ends the program and leaves its text on the clipboard.
+keep_session
+click_icon 3
+check "a right click opens the menu" menu_shown
+check "the menu has the keyboard" focused
+xdotool key Down Down Down Down Down Down Down Return
+check "the menu's seventh item, Cancel, closes it" menu_closed
+check "after Cancel the program runs on" kill -0 "$pid"
+click_icon 3
+check "a right click opens the menu again" menu_shown
+check "the menu has the keyboard again" focused
+xdotool key Down Down Down Down Down Down Down Down Return
+check "the menu's eighth item, Exit, ends the program" ended
+check "after Exit the text is still on the clipboard" left_text "http://example.org/wine"
+copy "before the last item"
+start
+check "started again, the icon docks" docked
+check "started again, it captures" file_has '2*.txt' 'TEXT=before the last item'
+check "started again, it took the clipboard" xclip_gone
+click_icon 1 2
+check "a double click opens the Options window" titled "ZIQ Options"
+check "a double click opens the menu too" menu_shown
+check "the menu has the keyboard once more" focused
+xdotool key Up Return
+check "the menu's last item is Exit too: eight items" ended
+check "after that Exit the text is still on the clipboard" left_text "before the last item"
 pid=""
 
-# Hit and run: the text is captured and rewritten, and the program ends. Not checked yet:
-# that the text outlives the program; under Wine it does not so far.
+# Hit and run: the text is captured and rewritten, the program ends, and the text stays.
 for run in 1 2 3; do
     fresh "hit$run"
+    keep_session
     settings 1
     copy "hit and run $run"
     start
     check "hit and run $run ends" ended
     check "hit and run $run logged" file_has ziq.txt "TEXT=hit and run $run"
     check "hit and run $run took the clipboard" xclip_gone
+    check "hit and run $run left the text on the clipboard" left_text "hit and run $run"
 done
 
 # "99" keeps it running in hit-and-run mode.
