@@ -3,7 +3,9 @@
 #include "platform/clipboard/clipboard_read_guard.h"
 #include "platform/clipboard/system_clipboard.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 class QObject;
 
@@ -30,10 +32,12 @@ public:
 
 private:
     std::optional<QString> readAnyText();
+    bool secretNow();
 
     ClipboardReadGuard guard_;
     std::uint64_t changes_ = 0;
-    std::unique_ptr<QObject> context_; // ends the clipboard connection with this object
+    std::optional<std::uint32_t> secretCheckedAt_; // the system's change count at isSecret()
+    std::unique_ptr<QObject> context_;             // ends the clipboard connection with this object
 };
 
 } // namespace ziq
