@@ -61,7 +61,7 @@ std::optional<QString> QtClipboard::readText() {
     if (!unchanged() || !guard_.mayRead(started)) {
         return std::nullopt;
     }
-    std::optional<QString> text = readAnyText();
+    std::optional<QString> text = readAnyText(unchanged);
     if (!unchanged() && secretNow()) {
         return std::nullopt;
     }
@@ -73,13 +73,16 @@ std::optional<QString> QtClipboard::readText() {
     return text;
 }
 
-std::optional<QString> QtClipboard::readAnyText() {
+std::optional<QString> QtClipboard::readAnyText(const std::function<bool()>& unchanged) {
     const QMimeData* data = clipboardData();
     if (data == nullptr) {
         return std::nullopt;
     }
     if (isFileList(*data)) {
         return QString();
+    }
+    if (!unchanged()) {
+        return std::nullopt; // asked last thing before the text, which may be secret
     }
     return data->text();
 }

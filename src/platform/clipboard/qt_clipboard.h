@@ -4,6 +4,7 @@
 #include "platform/clipboard/system_clipboard.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,7 +32,7 @@ public:
     bool keepTextAfterExit() override;
 
 private:
-    std::optional<QString> readAnyText();
+    std::optional<QString> readAnyText(const std::function<bool()>& unchanged);
     bool secretNow();
 
     ClipboardReadGuard guard_;
