@@ -1,6 +1,7 @@
 #include "platform/clipboard/qt_clipboard.h"
 
 #include "platform/clipboard/clipboard_flush.h"
+#include "platform/clipboard/clipboard_sequence.h"
 #include "platform/clipboard/keeper_launch.h"
 #include "platform/clipboard/secret_clipboard.h"
 #include "platform/clipboard/plain_text_mime_data.h"
@@ -13,6 +14,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace ziq {
 
@@ -52,11 +54,18 @@ QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
 QtClipboard::~QtClipboard() = default;
 
 std::optional<QString> QtClipboard::readText() {
+    // Content that came after the secrecy check is not read: it may be secret. Content that
+    // came during the read is checked once more.
+    const std::optional<std::uint32_t> checked = std::exchange(secretCheckedAt_, std::nullopt);
+    const auto unchanged = [&checked] { return !checked || clipboardSequenceNumber() == checked; };
     const auto started = ClipboardReadGuard::Clock::now();
-    if (!guard_.mayRead(started)) {
+    if (!unchanged() || !guard_.mayRead(started)) {
         return std::nullopt;
     }
-    std::optional<QString> text = readAnyText();
+    std::optional<QString> text = readAnyText(unchanged);
+    if (!unchanged() && secretNow()) {
+        return std::nullopt;
+    }
     const auto now = ClipboardReadGuard::Clock::now();
     guard_.readDone(started, now, !text || text->isEmpty());
     if (text && !guard_.acceptLength(std::size_t(text->size()), now)) {
@@ -65,13 +74,16 @@ std::optional<QString> QtClipboard::readText() {
     return text;
 }
 
-std::optional<QString> QtClipboard::readAnyText() {
+std::optional<QString> QtClipboard::readAnyText(const std::function<bool()>& unchanged) {
     const QMimeData* data = clipboardData();
     if (data == nullptr) {
         return std::nullopt;
     }
     if (isFileList(*data)) {
         return QString();
+    }
+    if (!unchanged()) {
+        return std::nullopt; // asked last thing before the text, which may be secret
     }
     return data->text();
 }
@@ -88,6 +100,11 @@ bool QtClipboard::hasText() {
 }
 
 bool QtClipboard::isSecret() {
+    secretCheckedAt_ = clipboardSequenceNumber();
+    return secretNow();
+}
+
+bool QtClipboard::secretNow() {
     const auto started = ClipboardReadGuard::Clock::now();
     const QMimeData* data = guard_.mayRead(started) ? clipboardData() : nullptr;
     if (data == nullptr) {

@@ -3,7 +3,10 @@
 #include "platform/clipboard/clipboard_read_guard.h"
 #include "platform/clipboard/system_clipboard.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QObject;
 
@@ -29,11 +32,13 @@ public:
     bool keepTextAfterExit() override;
 
 private:
-    std::optional<QString> readAnyText();
+    std::optional<QString> readAnyText(const std::function<bool()>& unchanged);
+    bool secretNow();
 
     ClipboardReadGuard guard_;
     std::uint64_t changes_ = 0;
-    std::unique_ptr<QObject> context_; // ends the clipboard connection with this object
+    std::optional<std::uint32_t> secretCheckedAt_; // the system's change count at isSecret()
+    std::unique_ptr<QObject> context_;             // ends the clipboard connection with this object
 };
 
 } // namespace ziq
