@@ -70,13 +70,12 @@ menu_shown() { popup_of ziq2.exe; }
 menu_closed() { ! menu_shown; }
 # Keys reach the menu once the X focus is on a window of the program.
 focused() { xprop -id "$(xdotool getwindowfocus)" WM_CLASS 2>/dev/null | grep -q '"ziq2.exe"'; }
-titled() { # a visible window of the program with title $1
+shown() { # the id of a visible window whose caption matches
     local window
-    for window in $(xdotool search --onlyvisible --classname '^ziq2.exe$' 2>/dev/null); do
-        [ "$(xdotool getwindowname "$window")" = "$1" ] && return 0
-    done
-    return 1
+    window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+    [ -n "$window" ] && echo "$window"
 }
+visible() { shown "$1" >/dev/null; }
 # Clicks on the icon with button $1, $2 times.
 click_icon() { xdotool mousemove --window "$(icon)" 6 6 click --repeat "${2:-1}" --delay 80 "$1"; }
 # Windows keeps the clipboard with the session; under Wine the session ends with its last
@@ -164,7 +163,7 @@ check "started again, the icon docks" docked
 check "started again, it captures" file_has '2*.txt' 'TEXT=before the last item'
 check "started again, it took the clipboard" xclip_gone
 click_icon 1 2
-check "a double click opens the Options window" titled "ZIQ Options"
+check "a double click opens the Options window" visible '^ZIQ Options$'
 check "a double click opens the menu too" menu_shown
 check "the menu has the keyboard once more" focused
 xdotool key Up Return
@@ -203,12 +202,6 @@ wait_for_briefly() { # wait_for for a few seconds, for what is tried again when 
     done
     return 1
 }
-shown() { # the id of a visible window whose caption matches
-    local window
-    window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
-    [ -n "$window" ] && echo "$window"
-}
-visible() { shown "$1" >/dev/null; }
 click_twips() { # window, the form's height in twips, a control's left top width height
     local height
     height=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null | sed -n 's/^HEIGHT=//p') || true
