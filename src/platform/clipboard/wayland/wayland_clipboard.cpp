@@ -28,6 +28,11 @@ constexpr std::size_t kMaxTextBytes = 3 * ClipboardReadGuard::kMaxTextLength;
 
 // The UTF-8 form of `text` in one allocation of its exact size: the usual way through a
 // QByteArray holds it twice for a moment, a lot for a text of megabytes.
+// Text that is neither a file list nor marked secret: the only content read and captured.
+bool plainTextOffered(const SelectionLook& look) {
+    return look.text && !look.fileList && !look.secret;
+}
+
 std::string utf8Of(const QString& text) {
     std::size_t size = 0;
     for (qsizetype at = 0; at < text.size(); ++at) {
@@ -125,8 +130,8 @@ const SelectionLook* WaylandClipboard::currentLook() {
     if (look_ && look_->changes == changes_) {
         // An owner that was slow once gets asked again, as on X11, without waiting for the
         // clipboard to change.
-        const bool textFailed = look_->text && !look_->secret && !look_->fileList &&
-                                look_->read.status == PipeRead::Status::Failed;
+        const bool textFailed =
+            plainTextOffered(*look_) && look_->read.status == PipeRead::Status::Failed;
         if (!textFailed || !guard_.mayRead(now_())) {
             return look_.get();
         }
@@ -157,7 +162,7 @@ void WaylandClipboard::looked(SelectionLook look) {
     const auto now = now_();
     if (look_->read.status == PipeRead::Status::TooLarge) {
         guard_.acceptLength(ClipboardReadGuard::kMaxTextLength + 1, now);
-    } else if (look_->text && !look_->secret && !look_->fileList) {
+    } else if (plainTextOffered(*look_)) {
         if (look_->read.status == PipeRead::Status::Failed) {
             guard_.readFailed(now);
         } else {
@@ -189,7 +194,7 @@ std::optional<QString> WaylandClipboard::readText() {
     if (look == nullptr) {
         return std::nullopt; // asked; answerPending() tells
     }
-    if (!look->text || look->fileList || look->secret) {
+    if (!plainTextOffered(*look)) {
         return QString();
     }
     if (look->read.status != PipeRead::Status::Complete) {
@@ -203,7 +208,7 @@ bool WaylandClipboard::hasText() {
         return qt->hasText();
     }
     const SelectionLook* look = currentLook();
-    return look != nullptr && look->text && !look->fileList && !look->secret;
+    return look != nullptr && plainTextOffered(*look);
 }
 
 bool WaylandClipboard::isSecret() {
