@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
         contents.resize(1);
     } else {
         for (int at = first; at + 1 < argc; at += 2) {
-            contents.emplace_back(argv[at], std::make_shared<const std::string>(argv[at + 1]));
+            contents.emplace_back(argv[at], ziq::DataControl::whole(argv[at + 1]));
         }
     }
     const auto control = ziq::DataControl::connect(5s);

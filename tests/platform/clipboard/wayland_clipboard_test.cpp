@@ -60,14 +60,29 @@ TEST_P(WaylandClipboardTest, ACopyThatWaitsOnTheSocketCountsAtTheNextQuestion) {
     EXPECT_EQ(readWhenAnswered(), QString("theirs"));
 }
 
+// Text goes both ways in pieces; a character cut between two of them must come whole.
 TEST_P(WaylandClipboardTest, ServesItsTextAsUtf8) {
-    const QString text = QString::fromUtf8("gr\xC3\xBC\xC3\x9F\x65 \xE2\x9C\x93 \xF0\x9F\x98\x80");
+    const QString text = QString(32767, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80") +
+                         QString::fromUtf8("gr\xC3\xBC\xC3\x9F\x65 \xE2\x9C\x93 \xF0\x9F\x98\x80");
     ASSERT_TRUE(clipboard.writeText(text));
     ASSERT_TRUE(QTest::qWaitFor([&] { return compositor.selectionIsAClients(); }));
     const int fd = compositor.paste("text/plain;charset=utf-8");
-    const PipeRead got = readPipe(fd, 1024, std::chrono::steady_clock::now() + 20s);
+    const PipeRead got = readPipe(fd, 1 << 20, std::chrono::steady_clock::now() + 20s);
     ::close(fd);
     EXPECT_EQ(got.bytes, text.toStdString());
+}
+
+TEST_P(WaylandClipboardTest, ReadsUtf8ThatArrivesInPieces) {
+    std::string bytes;
+    for (int i = 0; i < 30000; ++i) {
+        bytes += "\xC3\xBC\xE2\x9C\x93\xF0\x9F\x98\x80"
+                 "a";
+    }
+    bytes += "\xE2\x9C"; // cut short at its very end
+    compositor.copy({{"text/plain;charset=utf-8", bytes}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return compositor.selectionTypes().size() == 1; }));
+    clipboard.changeCount();
+    EXPECT_EQ(readWhenAnswered(), QString::fromUtf8(bytes));
 }
 
 TEST_P(WaylandClipboardTest, SecretsAndFileListsAreNoText) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -104,14 +105,29 @@ wl_proxy* proxy(void* object) {
 
 } // namespace
 
-DataControl::Contents DataControl::plainText(std::string text) {
-    const auto bytes = std::make_shared<const std::string>(std::move(text));
+DataControl::Contents DataControl::plainText(Bytes text) {
     Contents contents;
     for (const char* type :
          {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING", "STRING", "TEXT"}) {
-        contents.emplace_back(type, bytes);
+        contents.emplace_back(type, text);
     }
     return contents;
+}
+
+DataControl::Bytes DataControl::whole(std::string bytes) {
+    class Whole final : public Content {
+    public:
+        explicit Whole(std::string bytes) : bytes_(std::move(bytes)) {}
+        std::function<std::string_view()> pieces() const override {
+            return [this, given = false]() mutable {
+                return std::exchange(given, true) ? std::string_view() : std::string_view(bytes_);
+            };
+        }
+
+    private:
+        std::string bytes_;
+    };
+    return std::make_shared<const Whole>(std::move(bytes));
 }
 
 std::unique_ptr<DataControl> DataControl::connect(std::chrono::milliseconds timeout) {
@@ -240,12 +256,23 @@ void DataControl::deliver() {
     // A pipe closed early reads as a whole, shorter text: a delivery ends only when all of it
     // is written or its reader has gone.
     std::erase_if(deliveries_, [](Delivery& delivery) {
-        const std::optional<std::size_t> sent =
-            writeAvailable(delivery.fd, std::string_view(*delivery.bytes).substr(delivery.sent));
-        if (sent) {
+        bool over = false;
+        for (;;) {
+            if (delivery.piece.empty() && (delivery.piece = delivery.next()).empty()) {
+                over = true; // all of it written
+                break;
+            }
+            const std::optional<std::size_t> sent = writeAvailable(delivery.fd, delivery.piece);
+            if (!sent) {
+                over = true; // the reader has gone
+                break;
+            }
             delivery.sent += *sent;
+            delivery.piece.remove_prefix(*sent);
+            if (!delivery.piece.empty()) {
+                break; // the pipe is full
+            }
         }
-        const bool over = !sent || delivery.sent == delivery.bytes->size();
         if (over) {
             ::close(delivery.fd);
         }
@@ -265,7 +292,8 @@ void DataControl::startDelivery(int fd, Bytes bytes) {
         ::close(unstarted->fd);
         deliveries_.erase(unstarted);
     }
-    deliveries_.push_back({fd, std::move(bytes), 0});
+    auto next = bytes->pieces();
+    deliveries_.push_back({fd, std::move(bytes), std::move(next), {}, 0});
     deliver();
 }
 
@@ -292,13 +320,19 @@ PipeRead DataControl::receive(const std::string& type, std::size_t maxBytes,
     if (ownsSelection()) {
         // Asking the compositor would have it ask us back, while we wait on the pipe.
         for (const auto& [served, bytes] : served_) {
-            if (served == type) {
-                result.status = bytes->size() <= maxBytes ? PipeRead::Status::Complete
-                                                          : PipeRead::Status::TooLarge;
-                if (bytes->size() <= maxBytes) {
-                    result.bytes = *bytes;
-                }
+            if (served != type) {
+                continue;
             }
+            const auto next = bytes->pieces();
+            for (std::string_view piece = next(); !piece.empty(); piece = next()) {
+                if (result.bytes.size() + piece.size() > maxBytes) {
+                    result.bytes.clear();
+                    result.status = PipeRead::Status::TooLarge;
+                    return result;
+                }
+                result.bytes.append(piece);
+            }
+            result.status = PipeRead::Status::Complete;
         }
         return result;
     }

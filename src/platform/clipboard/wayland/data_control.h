@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <span>
 #include <utility>
 #include <vector>
@@ -31,14 +33,25 @@ namespace ziq {
 // the proxies are held as the zwlr types and only the interface tables differ.
 class DataControl final {
 public:
-    // What we serve is never changed, only replaced, so every type and every paste under way
-    // shares one buffer of it.
-    using Bytes = std::shared_ptr<const std::string>;
-    // Type -> bytes, in the order they are offered.
+    // What we serve, made piece by piece for each paste: a text held in another form is
+    // never held as bytes whole. Never changed, only replaced, so every type and every paste
+    // under way shares one.
+    class Content {
+    public:
+        virtual ~Content() = default;
+        // Each call of what this returns gives the next piece of the bytes, from the start;
+        // an empty one at the end. A piece stays valid until the next call.
+        virtual std::function<std::string_view()> pieces() const = 0;
+    };
+    using Bytes = std::shared_ptr<const Content>;
+    // Type -> content, in the order they are offered.
     using Contents = std::vector<std::pair<std::string, Bytes>>;
 
+    // Bytes held as they are, handed out in one piece.
+    static Bytes whole(std::string bytes);
     // `text` under every name programs ask plain text by, held once.
-    static Contents plainText(std::string text);
+    static Contents plainText(Bytes text);
+    static Contents plainText(std::string text) { return plainText(whole(std::move(text))); }
 
     // Nothing where there is no Wayland display, or where it offers no data control.
     static std::unique_ptr<DataControl> connect(std::chrono::milliseconds timeout);
@@ -130,8 +143,10 @@ private:
 
     struct Delivery {
         int fd;
-        Bytes bytes;
-        std::size_t sent;
+        Bytes content; // kept while the pieces are made from it
+        std::function<std::string_view()> next;
+        std::string_view piece; // what of the current piece the pipe has not taken yet
+        std::size_t sent = 0;
     };
     std::vector<Delivery> deliveries_;
     // Selection events still to come back for our own sets, and the syncs that bound them.

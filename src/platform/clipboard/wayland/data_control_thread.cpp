@@ -24,6 +24,46 @@ constexpr std::array<const char*, 3> kTextTypes{"text/plain;charset=utf-8", "UTF
 constexpr auto kReadTimeout = 3s;
 constexpr std::size_t kMaxSmallBytes = 1024 * 1024;
 
+// A text served as UTF-8 made a piece at a time while a paste takes it, so that it is held
+// once, in the form the program holds it.
+class Utf8Pieces final : public DataControl::Content {
+public:
+    explicit Utf8Pieces(QString text) : text_(std::move(text)) {}
+    std::function<std::string_view()> pieces() const override {
+        return [text = text_, at = qsizetype(0), piece = QByteArray()]() mutable {
+            constexpr qsizetype kPieceLength = 32 * 1024;
+            qsizetype length = std::min(kPieceLength, text.size() - at);
+            if (length > 1 && at + length < text.size() &&
+                text.at(at + length - 1).isHighSurrogate()) {
+                --length; // a surrogate pair is one character: never cut between its halves
+            }
+            piece = QStringView(text).sliced(at, length).toUtf8();
+            at += length;
+            return std::string_view(piece.constData(), std::size_t(piece.size()));
+        };
+    }
+
+private:
+    QString text_;
+};
+
+// How many bytes at the end of `bytes` begin a UTF-8 character whose rest has not come yet.
+std::size_t unfinishedTail(std::string_view bytes) {
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, bytes.size()); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80) {
+            continue; // a continuation byte: its character starts further back
+        }
+        const std::size_t length = byte >= 0xF8   ? 1
+                                   : byte >= 0xF0 ? 4
+                                   : byte >= 0xE0 ? 3
+                                   : byte >= 0xC0 ? 2
+                                                  : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
 bool offers(const std::vector<std::string>& types, const std::string& type) {
     return std::find(types.begin(), types.end(), type) != types.end();
 }
@@ -180,10 +220,11 @@ void DataControlThread::look(std::size_t maxTextBytes) {
     post([this, maxTextBytes] { startLook(maxTextBytes); });
 }
 
-void DataControlThread::setText(std::string text) {
-    post([this, text = std::move(text)]() mutable {
+void DataControlThread::setText(const QString& text) {
+    post([this, text] {
         if (live()) {
-            control_->setSelection(DataControl::plainText(std::move(text)));
+            ownText_ = text;
+            control_->setSelection(DataControl::plainText(std::make_shared<Utf8Pieces>(text)));
         }
     });
 }
@@ -191,18 +232,18 @@ void DataControlThread::setText(std::string text) {
 void DataControlThread::clear() {
     post([this] {
         if (live()) {
+            ownText_.clear();
             control_->clearSelection();
         }
     });
 }
 
-DataControl::Bytes DataControlThread::ownText() {
-    DataControl::Bytes text;
+std::optional<QString> DataControlThread::ownText() {
+    std::optional<QString> text;
     call([&] {
         // A copy made just before this must not be overwritten by what we hand on.
-        if (live() && control_->roundtrip(2s) && control_->ownsSelection() &&
-            !control_->served().empty()) {
-            text = control_->served().front().second;
+        if (live() && control_->roundtrip(2s) && control_->ownsSelection()) {
+            text = ownText_;
         }
     });
     return text;
@@ -287,14 +328,24 @@ void DataControlThread::checkFileList() {
 
 void DataControlThread::readText() {
     for (const char* type : kTextTypes) {
-        if (offers(types_, type)) {
-            look_.text = true;
-            receive(type, maxTextBytes_, [this](PipeRead got) {
-                look_.read = std::move(got);
-                finishLook();
-            });
+        if (!offers(types_, type)) {
+            continue;
+        }
+        look_.text = true;
+        if (control_->ownsSelection()) {
+            look_.plainText = ownText_; // ours: shared, not made again
+            look_.read.status = PipeRead::Status::Complete;
+            finishLook();
             return;
         }
+        receive(
+            type, maxTextBytes_,
+            [this](PipeRead got) {
+                look_.read = std::move(got);
+                finishLook();
+            },
+            &look_.plainText);
+        return;
     }
     finishLook();
 }
@@ -307,7 +358,7 @@ void DataControlThread::finishLook() {
 }
 
 void DataControlThread::receive(const std::string& type, std::size_t maxBytes,
-                                std::function<void(PipeRead)> done) {
+                                std::function<void(PipeRead)> done, QString* decodeTo) {
     if (!live()) {
         done(PipeRead{});
         return;
@@ -321,26 +372,44 @@ void DataControlThread::receive(const std::string& type, std::size_t maxBytes,
         done(PipeRead{});
         return;
     }
-    read_ = Read{fd, maxBytes, Clock::now() + kReadTimeout, {}, std::move(done)};
+    read_ = Read{fd, maxBytes, Clock::now() + kReadTimeout, std::move(done), decodeTo, {}, 0, {}};
 }
 
 void DataControlThread::readOn() {
     PipeRead result;
-    char buffer[65536];
+    constexpr std::size_t kReadSize = 65536;
+    char buffer[kReadSize + 3];
     for (;;) {
-        const ssize_t got = ::read(read_->fd, buffer, sizeof buffer);
+        // A character cut between two reads is decoded once all of it is in.
+        const std::size_t carried = read_->unfinished.size();
+        read_->unfinished.copy(buffer, carried);
+        const ssize_t got = ::read(read_->fd, buffer + carried, kReadSize);
         if (got > 0) {
-            if (read_->bytes.size() + std::size_t(got) > read_->maxBytes) {
+            read_->taken += std::size_t(got);
+            if (read_->taken > read_->maxBytes) {
                 result.status = PipeRead::Status::TooLarge;
                 break;
             }
-            read_->bytes.append(buffer, std::size_t(got));
+            const std::string_view bytes(buffer, carried + std::size_t(got));
+            if (read_->decodeTo == nullptr) {
+                read_->bytes.append(bytes);
+                continue;
+            }
+            const std::size_t tail = unfinishedTail(bytes);
+            read_->decodeTo->append(
+                QString::fromUtf8(bytes.data(), qsizetype(bytes.size() - tail)));
+            read_->unfinished.assign(bytes.substr(bytes.size() - tail));
             continue;
         }
         if (got == 0) {
             result.status = PipeRead::Status::Complete;
             result.bytes = std::move(read_->bytes);
             result.bytes.shrink_to_fit(); // growth left up to twice the text reserved
+            if (read_->decodeTo != nullptr) {
+                read_->decodeTo->append(QString::fromUtf8(read_->unfinished.data(),
+                                                          qsizetype(read_->unfinished.size())));
+                read_->decodeTo->squeeze();
+            }
             break;
         }
         if (errno == EINTR) {
@@ -350,6 +419,9 @@ void DataControlThread::readOn() {
             return; // more to come
         }
         break; // failed
+    }
+    if (result.status != PipeRead::Status::Complete && read_->decodeTo != nullptr) {
+        *read_->decodeTo = QString(); // not whole: nothing of it is kept
     }
     ::close(read_->fd);
     auto done = std::move(read_->done);

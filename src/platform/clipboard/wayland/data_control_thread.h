@@ -3,6 +3,8 @@
 #include "platform/clipboard/pipe_io.h"
 #include "platform/clipboard/wayland/data_control.h"
 
+#include <QString>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -24,7 +26,8 @@ struct SelectionLook {
     bool secret = false;
     bool fileList = false;
     bool text = false; // plain text is offered
-    PipeRead read;     // that text, unless the content is secret or a file list
+    PipeRead read;     // how reading that text went, unless the content is secret or a file list
+    QString plainText; // that text, decoded as it came, when it came whole
     std::chrono::steady_clock::duration took{};
 };
 
@@ -54,11 +57,12 @@ public:
     // Looks at the selection in the background; `looked` hears the outcome. A text longer
     // than `maxTextBytes` is not read to its end.
     void look(std::size_t maxTextBytes);
-    void setText(std::string text);
+    // Served as UTF-8, made a piece at a time while each paste takes it.
+    void setText(const QString& text);
     void clear();
     // Our text while the selection is still ours, once the compositor has handled every
     // request so far; nothing otherwise.
-    DataControl::Bytes ownText();
+    std::optional<QString> ownText();
 
 private:
     void run();
@@ -76,7 +80,8 @@ private:
     void checkFileList();
     void readText();
     void finishLook();
-    void receive(const std::string& type, std::size_t maxBytes, std::function<void(PipeRead)> done);
+    void receive(const std::string& type, std::size_t maxBytes, std::function<void(PipeRead)> done,
+                 QString* decodeTo = nullptr);
     void readOn();
 
     std::unique_ptr<DataControl> control_;
@@ -96,6 +101,7 @@ private:
 
     bool looking_ = false;
     SelectionLook look_;
+    QString ownText_; // what we set last
     std::chrono::steady_clock::time_point lookStarted_;
     std::size_t maxTextBytes_ = 0;
     std::vector<std::string> types_;
@@ -105,8 +111,13 @@ private:
         int fd;
         std::size_t maxBytes;
         std::chrono::steady_clock::time_point deadline;
-        std::string bytes;
         std::function<void(PipeRead)> done;
+        // Where a text is decoded to as it comes, so that it is never held whole as bytes;
+        // else the bytes are kept.
+        QString* decodeTo = nullptr;
+        std::string bytes;
+        std::size_t taken = 0;
+        std::string unfinished; // the start of a character whose rest is still to come
     };
     std::optional<Read> read_;
 

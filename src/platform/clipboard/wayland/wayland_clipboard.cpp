@@ -8,7 +8,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringEncoder>
 #include <utility>
 
 namespace ziq {
@@ -26,34 +25,9 @@ constexpr std::uint64_t kStandInCounts = std::uint64_t{1} << 48;
 // make one UTF-16 character); a longer one is refused without holding all of it.
 constexpr std::size_t kMaxTextBytes = 3 * ClipboardReadGuard::kMaxTextLength;
 
-// The UTF-8 form of `text` in one allocation of its exact size: the usual way through a
-// QByteArray holds it twice for a moment, a lot for a text of megabytes.
 // Text that is neither a file list nor marked secret: the only content read and captured.
 bool plainTextOffered(const SelectionLook& look) {
     return look.text && !look.fileList && !look.secret;
-}
-
-std::string utf8Of(const QString& text) {
-    std::size_t size = 0;
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const char16_t unit = text.at(at).unicode();
-        if (unit < 0x80) {
-            size += 1;
-        } else if (unit < 0x800) {
-            size += 2;
-        } else if (QChar::isHighSurrogate(unit) && at + 1 < text.size() &&
-                   text.at(at + 1).isLowSurrogate()) {
-            size += 4;
-            ++at;
-        } else {
-            size += 3; // a lone surrogate becomes the 3-byte replacement character
-        }
-    }
-    std::string bytes(size, '\0');
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    const char* end = encoder.appendToBuffer(bytes.data(), text);
-    bytes.resize(std::size_t(end - bytes.data()));
-    return bytes;
 }
 
 } // namespace
@@ -146,8 +120,7 @@ const SelectionLook* WaylandClipboard::currentLook() {
 void WaylandClipboard::looked(SelectionLook look) {
     lookAsked_ = false;
     // Held as the toolkit's text only, which the window shares once it takes it.
-    lookText_ = QString::fromUtf8(look.read.bytes.data(), qsizetype(look.read.bytes.size()));
-    std::string().swap(look.read.bytes);
+    lookText_ = std::exchange(look.plainText, QString());
     if (std::size_t(lookText_.size()) > ClipboardReadGuard::kMaxTextLength) {
         lookText_.clear(); // not captured: no reason to hold it
         look.read.status = PipeRead::Status::TooLarge;
@@ -234,7 +207,7 @@ bool WaylandClipboard::writeText(const QString& text) {
     if (Clipboard* qt = standIn()) {
         return qt->writeText(text);
     }
-    thread_->setText(utf8Of(text));
+    thread_->setText(text);
     return true;
 }
 
@@ -242,12 +215,11 @@ bool WaylandClipboard::keepTextAfterExit() {
     if (standIn() != nullptr) {
         return qt_->keepTextAfterExit();
     }
-    const DataControl::Bytes text = thread_->ownText();
-    if (text == nullptr || text->empty()) {
+    const std::optional<QString> text = thread_->ownText();
+    if (!text || text->isEmpty()) {
         return false;
     }
-    return handTextToKeeper(QByteArray::fromRawData(text->data(), qsizetype(text->size())),
-                            {QStringLiteral("--wayland")});
+    return handTextToKeeper(text->toUtf8(), {QStringLiteral("--wayland")});
 }
 
 } // namespace ziq
