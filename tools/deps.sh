@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config ccache
-    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxcb-xfixes0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xclip xdotool trayer openbox x11-utils procps
     desktop-file-utils libglib2.0-bin

@@ -40,6 +40,10 @@ bool isFileList(const QMimeData& data) {
 } // namespace
 
 QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb") || platform == QLatin1String("windows")) {
+        sequence_ = ClipboardSequence::open();
+    }
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
         QObject::connect(clipboard, &QClipboard::changed, context_.get(),
                          [this](QClipboard::Mode mode) {
@@ -54,17 +58,17 @@ QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
 QtClipboard::~QtClipboard() = default;
 
 std::optional<QString> QtClipboard::readText() {
-    // Content that came after the secrecy check is not read: it may be secret. Content that
-    // came during the read is checked once more.
+    // Content that came after the secrecy check is not read, nor kept when it came during the
+    // read: it may be secret. The next look checks it first.
     const std::optional<std::uint32_t> checked = std::exchange(secretCheckedAt_, std::nullopt);
-    const auto unchanged = [&checked] { return !checked || clipboardSequenceNumber() == checked; };
+    const auto unchanged = [this, &checked] { return !checked || sequenceNow() == checked; };
     const auto started = ClipboardReadGuard::Clock::now();
     if (!unchanged() || !guard_.mayRead(started)) {
         return std::nullopt;
     }
     std::optional<QString> text = readAnyText(unchanged);
-    if (!unchanged() && secretNow()) {
-        return std::nullopt;
+    if (!unchanged()) {
+        return std::nullopt; // the toolkit may still hold the old content's formats
     }
     const auto now = ClipboardReadGuard::Clock::now();
     guard_.readDone(started, now, !text || text->isEmpty());
@@ -100,8 +104,12 @@ bool QtClipboard::hasText() {
 }
 
 bool QtClipboard::isSecret() {
-    secretCheckedAt_ = clipboardSequenceNumber();
+    secretCheckedAt_ = sequenceNow();
     return secretNow();
+}
+
+std::optional<std::uint32_t> QtClipboard::sequenceNow() {
+    return sequence_ != nullptr ? sequence_->now() : std::nullopt;
 }
 
 bool QtClipboard::secretNow() {

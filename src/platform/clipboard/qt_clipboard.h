@@ -12,6 +12,8 @@ class QObject;
 
 namespace ziq {
 
+class ClipboardSequence;
+
 // The system clipboard through Qt. A file list counts as holding no text, even where the
 // file manager also offers the paths as text: rewriting it would lose the copied files.
 class QtClipboard final : public SystemClipboard {
@@ -34,11 +36,13 @@ public:
 private:
     std::optional<QString> readAnyText(const std::function<bool()>& unchanged);
     bool secretNow();
+    std::optional<std::uint32_t> sequenceNow();
 
     ClipboardReadGuard guard_;
     std::uint64_t changes_ = 0;
     std::optional<std::uint32_t> secretCheckedAt_; // the system's change count at isSecret()
     std::unique_ptr<QObject> context_;             // ends the clipboard connection with this object
+    std::unique_ptr<ClipboardSequence> sequence_;  // where the system counts changes
 };
 
 } // namespace ziq
