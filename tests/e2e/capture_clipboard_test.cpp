@@ -136,6 +136,7 @@ TEST_F(CaptureClipboard, TwentyMegabytesAreCapturedWholeAndPollingGoesOn) {
     EXPECT_EQ(served->size(), big.size());
     EXPECT_TRUE(*served == big);
 
+    waitForTheNextSecond();
     setClipboard("small again");
     EXPECT_TRUE(logged("small again", 20s));
     EXPECT_EQ(countOf(allClipboardLogs(program), "TEXT="), 2);

@@ -3,6 +3,7 @@
 #include "e2e/e2e_harness.h"
 
 #include <QProcess>
+#include <chrono>
 #include <regex>
 #include <string>
 #include <thread>
@@ -47,6 +48,16 @@ inline int countOf(const std::string& text, const std::string& part) {
         ++count;
     }
     return count;
+}
+
+// Captures in the same second share a log section on purpose, the later replacing the
+// earlier; a test that wants its next capture logged beside the last one copies in a later
+// second. (A slow read stamps its capture late, so two ticks apart is not enough.)
+inline void waitForTheNextSecond() {
+    const auto second = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    while (std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()) <= second) {
+        std::this_thread::sleep_for(20ms);
+    }
 }
 
 // Whether a clipboard keeper started from the program's folder is still running.

@@ -129,6 +129,7 @@ TEST_F(WaylandCapture, APlainCopyIsLoggedAndStaysPlainText) {
     start();
     wlCopy("copied by wl-copy");
     ASSERT_TRUE(logged("copied by wl-copy"));
+    waitForTheNextSecond();
     EXPECT_TRUE(waitUntil([] { return wlTypes().contains("text/plain;charset=utf-8"); }));
     EXPECT_EQ(wlPaste(), QByteArray("copied by wl-copy"));
 
