@@ -291,8 +291,15 @@ TEST_F(WaylandCapture, ACopyMadeWhileTheProgramReadsIsNeitherOverwrittenNorLost)
     WaylandOwner slow({"--when-told", "text/plain;charset=utf-8", "read while copying"});
     ASSERT_TRUE(slow.ready());
     ASSERT_TRUE(slow.asked());
-    wlCopy("copied during the read");
+    // The copy made meanwhile holds its own answer until the first capture is logged and its
+    // second has passed, so that the two do not share a log section.
+    WaylandOwner during({"--when-told", "text/plain;charset=utf-8", "copied during the read"});
+    ASSERT_TRUE(during.ready());
     slow.answer();
+    ASSERT_TRUE(logged("read while copying"));
+    waitForTheNextSecond();
+    ASSERT_TRUE(during.asked());
+    during.answer();
     ASSERT_TRUE(logged("copied during the read"));
     const std::string logs = allClipboardLogs(program);
     EXPECT_LT(logs.find("TEXT=read while copying\n"), logs.find("TEXT=copied during the read\n"))
