@@ -2,10 +2,12 @@
 # Shakes out tests that depend on timing: runs the unit and widget tests of the sanitizer build
 # (build-asan, as tools/test.sh builds it) 20 times in a row, then three times more while a
 # build at the lowest priority keeps every core busy, as on a shared build machine; in that
-# busy spell it also runs the end-to-end suites that capture and kill the real program
-# (test_e2e, test_e2e_reliability of the normal build) twice. Prints how many runs failed;
-# the logs of failed runs stay in build-asan/stress/. Not part of tools/test.sh: once both
-# builds are made, it takes about half an hour.
+# busy spell it also runs every end-to-end suite of the normal build twice, each on its own:
+# X11, the StatusNotifierItem trays (XFCE, waybar), the Wayland sessions (sway with and
+# without XWayland, mutter), and the Wine table of the Windows zip (tests/e2e/wine_e2e.sh;
+# skipped, saying so, without a Qt for Windows). Prints how many runs failed and names each
+# failed test; the logs of failed runs stay in build-asan/stress/. Not part of tools/test.sh:
+# once the builds are made, it takes about an hour and a half.
 #   ZIQ_STRESS_RUNS=50 tools/stress_tests.sh   # more runs in a row
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +20,15 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIQ_WERROR
 cmake --build build-asan -j"$jobs" >/dev/null
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIQ_WERROR=ON >/dev/null
 cmake --build build -j"$jobs" >/dev/null
+source tools/windows_env.sh
+zip=""
+if have_qt_windows; then
+    configure_windows
+    cmake --build build-windows -j"$jobs" --target ziq2-test-secret-owner ziq2-test-file-holder ziq2-test-clipboard-history >/dev/null
+    zip=$(tools/package_windows.sh | tail -n1)
+else
+    echo "stress: no Qt for Windows at $qt_windows: the Wine table is skipped"
+fi
 rm -rf build-asan/stress
 mkdir -p build-asan/stress
 
@@ -28,22 +39,29 @@ unit_tests() {
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j"$jobs" -E '^test_e2e'
 }
-end_to_end_tests() {
-    tools/with_display.sh ctest --test-dir build --output-on-failure -j1 \
-        -R '^test_e2e(_reliability)?$'
+end_to_end_suite() { # as ctest names it
+    tools/with_display.sh ctest --test-dir build --output-on-failure -j1 -R "^$1\$"
 }
+e2e_suites=$(ctest --test-dir build -N -R '^test_e2e' | sed -n 's/^ *Test *#[0-9]*: *//p')
+failed_tests=()
 suite() { # name of the run, then the command
+    local log="build-asan/stress/$1.log" name
     total=$((total + 1))
-    if "$2" >"build-asan/stress/$1.log" 2>&1; then
-        rm "build-asan/stress/$1.log"
+    if "${@:2}" >"$log" 2>&1; then
+        rm "$log"
         echo "run $1: passed"
-    else
-        failed=$((failed + 1))
-        echo "run $1: FAILED ($(grep -c -E '\*\*\*Failed|\(Failed\)|Subprocess aborted|Timeout' \
-            "build-asan/stress/$1.log") tests; see build-asan/stress/$1.log)"
+        return 0
     fi
+    failed=$((failed + 1))
+    echo "run $1: FAILED (see $log)"
+    # gtest's failed tests, ctest's failed suites and the Wine table's failed checks.
+    while IFS= read -r name; do
+        echo "  failed: $name"
+        failed_tests+=("$1: $name")
+    done < <(sed -n -E -e 's/^\[  FAILED  \] ([A-Za-z0-9_/]+\.[A-Za-z0-9_/]+).*/\1/p' \
+        -e 's/^[[:space:]]+[0-9]+ - ([^ ]+) \(.*/\1/p' -e 's/^FAIL (.*)/wine: \1/p' "$log" |
+        awk '!seen[$0]++')
 }
-
 for i in $(seq "$runs"); do
     suite "$i" unit_tests
 done
@@ -65,8 +83,13 @@ for i in 1 2 3; do
     suite "busy-$i" unit_tests
 done
 for i in 1 2; do
-    suite "busy-e2e-$i" end_to_end_tests
+    for name in $e2e_suites; do
+        suite "busy-$i-$name" end_to_end_suite "$name"
+    done
+    [ -z "$zip" ] || suite "busy-$i-wine" wine_end_to_end "$zip"
 done
 kill -0 "$builder" 2>/dev/null || echo "(the background build stopped early: the machine was less busy)"
 echo "stress: $total runs, $failed failed (load average $(cut -d' ' -f1 /proc/loadavg) at the end)"
+[ -n "$zip" ] || echo "stress: the Wine table was skipped: no Qt for Windows at $qt_windows"
+for name in "${failed_tests[@]}"; do echo "  failed: $name"; done
 [ "$failed" -eq 0 ]

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include "platform/clipboard/plain_text_mime_data.h"
+#include "platform/clipboard/stale_request_filter.h"
 #include "platform/clipboard/wayland_keeper.h"
 
 #include <cerrno>
@@ -18,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <xcb/xfixes.h>
 
 namespace {
 
@@ -102,6 +104,12 @@ int main(int argc, char* argv[]) {
     }
     QGuiApplication application(argc, argv);
     QClipboard* clipboard = QGuiApplication::clipboard();
+    const auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>();
+    const xcb_query_extension_reply_t* xfixes =
+        x11 != nullptr ? xcb_get_extension_data(x11->connection(), &xcb_xfixes_id) : nullptr;
+    ziq::StaleRequestFilter staleRequests(
+        xfixes != nullptr && xfixes->present != 0 ? xfixes->first_event : 0);
+    application.installNativeEventFilter(&staleRequests);
     // The clipboard owns the data.
     clipboard->setMimeData(std::make_unique<ziq::PlainTextMimeData>(std::move(x11Text)).release(),
                            QClipboard::Clipboard);
