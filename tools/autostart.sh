@@ -18,18 +18,12 @@ on)
         echo "autostart.sh: ZIQ2 is not installed; run tools/install.sh first" >&2
         exit 1
     fi
-    mkdir -p -- "$ZIQ2_AUTOSTART_DIR"
-    # The menu entry already starts the installed program; the session runs the same one.
-    cp -- "$ZIQ2_APP_ENTRY" "$ZIQ2_AUTOSTART_ENTRY.partial"
-    mv -f -- "$ZIQ2_AUTOSTART_ENTRY.partial" "$ZIQ2_AUTOSTART_ENTRY"
-    echo "ZIQ2 will start with your desktop session ($ZIQ2_AUTOSTART_ENTRY)."
     ;;
-off)
-    rm -f -- "$ZIQ2_AUTOSTART_ENTRY" "$ZIQ2_AUTOSTART_ENTRY.partial"
-    echo "ZIQ2 will no longer start with your desktop session."
-    ;;
+off) ;;
 *)
     echo "usage: tools/autostart.sh on|off" >&2
     exit 1
     ;;
 esac
+# The package's ziq2-autostart writes the entry, from the menu entry that starts this install.
+exec "$repo/packaging/linux/ziq2-autostart" --entry "$ZIQ2_APP_ENTRY" "$1"

@@ -12,6 +12,7 @@ packages=(
     dbus-daemon xfce4-panel xfconf
     clang libclang-rt-14-dev clang-format
     libwayland-dev qt6-wayland sway xwayland wl-clipboard x11-xserver-utils mutter waybar
+    debhelper dpkg-dev fakeroot lintian mmdebstrap piuparts appstream
 )
 packages+=("$@")
 

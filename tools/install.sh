@@ -60,6 +60,10 @@ put "$from/ZIQ2" "$ZIQ2_LIB/ZIQ2" 755
 if [ -f "$from/ziq2-clipboard-keeper" ]; then
     put "$from/ziq2-clipboard-keeper" "$ZIQ2_LIB/ziq2-clipboard-keeper" 755
 fi
+# The history program reads the logs that ZIQ2 beside it writes.
+if [ -f "$from/ziq2-history" ]; then
+    put "$from/ziq2-history" "$ZIQ2_LIB/ziq2-history" 755
+fi
 help="$from/ziqhelp.txt"
 [ -f "$help" ] || help="$repo/resources/ziqhelp.txt"
 put "$help" "$ZIQ2_LIB/ziqhelp.txt" 644
@@ -69,6 +73,13 @@ if [ -e "$ZIQ2_LAUNCHER" ] || [ -L "$ZIQ2_LAUNCHER" ]; then
     is_our_launcher || fail "$ZIQ2_LAUNCHER exists and is not ZIQ2's; move it away and run again"
 fi
 ln -sfn -- "$ZIQ2_LIB/ZIQ2" "$ZIQ2_LAUNCHER"
+if [ -f "$ZIQ2_LIB/ziq2-history" ]; then
+    if [ -e "$ZIQ2_HISTORY_LAUNCHER" ] || [ -L "$ZIQ2_HISTORY_LAUNCHER" ]; then
+        is_our_history_launcher ||
+            fail "$ZIQ2_HISTORY_LAUNCHER exists and is not ZIQ2's; move it away and run again"
+    fi
+    ln -sfn -- "$ZIQ2_LIB/ziq2-history" "$ZIQ2_HISTORY_LAUNCHER"
+fi
 
 put "$repo/resources/ziq.png" "$ZIQ2_ICON_32" 644
 put "$repo/resources/ziq_256.png" "$ZIQ2_ICON_256" 644
@@ -77,10 +88,17 @@ put "$repo/resources/ziq_256.png" "$ZIQ2_ICON_256" 644
 # ~/.local/bin existed does not have that folder on its PATH yet.
 exec_path=$(desktop_exec_quote "$ZIQ2_LIB/ZIQ2")
 try_exec=$(desktop_string "$ZIQ2_LIB/ZIQ2")
+history_exec=$(desktop_exec_quote "$ZIQ2_LIB/ziq2-history")
+section=""
 while IFS= read -r line; do
     case "$line" in
+    \[*) section=$line ;;
     TryExec=*) line="TryExec=$try_exec" ;;
-    Exec=*) line="Exec=$exec_path" ;;
+    Exec=*) if [ "$section" = "[Desktop Action SearchHistory]" ]; then
+        line="Exec=$history_exec"
+    else
+        line="Exec=$exec_path"
+    fi ;;
     esac
     printf '%s\n' "$line"
 done <"$repo/packaging/linux/ziq2.desktop" >"$ZIQ2_APP_ENTRY.partial"
@@ -97,6 +115,9 @@ fi
 echo "ZIQ2 is installed in $ZIQ2_LIB"
 echo "  menu entry: $ZIQ2_APP_ENTRY"
 echo "  command:    $ZIQ2_LAUNCHER"
+if [ -L "$ZIQ2_HISTORY_LAUNCHER" ]; then
+    echo "  history:    $ZIQ2_HISTORY_LAUNCHER"
+fi
 if running_pids >/dev/null; then
     echo "ZIQ2 is running: choose Exit in its tray menu and start it again to use this version."
 fi

@@ -33,10 +33,15 @@ if [ -L "$ZIQ2_LAUNCHER" ] && is_our_launcher; then
 elif [ -e "$ZIQ2_LAUNCHER" ] || [ -L "$ZIQ2_LAUNCHER" ]; then
     echo "Left $ZIQ2_LAUNCHER alone: it is not ZIQ2's."
 fi
+if [ -L "$ZIQ2_HISTORY_LAUNCHER" ] && is_our_history_launcher; then
+    remove "$ZIQ2_HISTORY_LAUNCHER"
+fi
 # The autostart entry would try to start a program that is gone at every log-in.
 remove "$ZIQ2_AUTOSTART_ENTRY" "$ZIQ2_APP_ENTRY" "$ZIQ2_ICON_32" "$ZIQ2_ICON_256"
-remove "$ZIQ2_LIB/ZIQ2" "$ZIQ2_LIB/ziq2-clipboard-keeper" "$ZIQ2_LIB/ziqhelp.txt"
+remove "$ZIQ2_LIB/ZIQ2" "$ZIQ2_LIB/ziq2-clipboard-keeper" "$ZIQ2_LIB/ziq2-history" \
+    "$ZIQ2_LIB/ziqhelp.txt"
 remove "$ZIQ2_LIB/.ZIQ2.partial" "$ZIQ2_LIB/.ziq2-clipboard-keeper.partial" \
+    "$ZIQ2_LIB/.ziq2-history.partial" \
     "$ZIQ2_LIB/.ziqhelp.txt.partial" "$ZIQ2_APP_ENTRY.partial"
 rmdir -- "$ZIQ2_ICONS/32x32/apps" "$ZIQ2_ICONS/32x32" "$ZIQ2_ICONS/256x256/apps" \
     "$ZIQ2_ICONS/256x256" 2>/dev/null || true

@@ -13,6 +13,7 @@ ziq2_xdg_dir() {
 ZIQ2_LIB="$HOME/.local/lib/ziq2"
 ZIQ2_BIN_DIR="$HOME/.local/bin"
 ZIQ2_LAUNCHER="$ZIQ2_BIN_DIR/ziq2"
+ZIQ2_HISTORY_LAUNCHER="$ZIQ2_BIN_DIR/ziq2-history"
 ZIQ2_DATA_HOME=$(ziq2_xdg_dir "${XDG_DATA_HOME:-}" "$HOME/.local/share")
 ZIQ2_CONFIG_HOME=$(ziq2_xdg_dir "${XDG_CONFIG_HOME:-}" "$HOME/.config")
 ZIQ2_APPS_DIR="$ZIQ2_DATA_HOME/applications"
@@ -67,6 +68,11 @@ desktop_exec_quote() {
 # True when the launcher is the link an install of ZIQ2 made.
 is_our_launcher() {
     [ -L "$ZIQ2_LAUNCHER" ] && [ "$(readlink -- "$ZIQ2_LAUNCHER")" = "$ZIQ2_LIB/ZIQ2" ]
+}
+
+is_our_history_launcher() {
+    [ -L "$ZIQ2_HISTORY_LAUNCHER" ] &&
+        [ "$(readlink -- "$ZIQ2_HISTORY_LAUNCHER")" = "$ZIQ2_LIB/ziq2-history" ]
 }
 
 # The ids of running copies of the installed program; false when there are none.

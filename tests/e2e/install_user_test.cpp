@@ -160,20 +160,33 @@ TEST_F(UserInstall, InstallsStartsFromPathAndMenuDocksAndUninstallsKeepingSettin
         const Outcome installed = install();
         ASSERT_EQ(installed.exitCode, 0) << installed.output.toStdString();
     }
-    for (const char* file : {"ZIQ2", "ziqhelp.txt", "ziq2-clipboard-keeper"}) {
+    for (const char* file : {"ZIQ2", "ziqhelp.txt", "ziq2-clipboard-keeper", "ziq2-history"}) {
         EXPECT_TRUE(fs::is_regular_file(lib() / file)) << file;
     }
     EXPECT_EQ(fs::read_symlink(launcher()), lib() / "ZIQ2");
     EXPECT_EQ(pngSize(icon("32x32")), (std::array<std::uint32_t, 2>{32, 32}));
     EXPECT_EQ(pngSize(icon("256x256")), (std::array<std::uint32_t, 2>{256, 256}));
     expectValidEntry(appEntry());
+    // The action starts the installed history window (its path quoted as the main Exec).
+    const std::string entry = readFile(appEntry());
+    const std::size_t action = entry.find("Name=Search Clipboard History\nExec=\"");
+    EXPECT_NE(action, std::string::npos) << entry;
+    EXPECT_NE(entry.find("/.local/lib/ziq2/ziq2-history\"\n", action), std::string::npos) << entry;
 
     for (int round = 0; round < 2; ++round) {
         const Outcome on = tool("autostart.sh", {QStringLiteral("on")});
         ASSERT_EQ(on.exitCode, 0) << on.output.toStdString();
     }
     expectValidEntry(autostartEntry());
-    EXPECT_EQ(readFile(autostartEntry()), readFile(appEntry()));
+    // The menu entry, told to wait for the panel that holds the tray: the keys end its main
+    // group, before the action's.
+    std::string waiting = readFile(appEntry());
+    const std::size_t actions = waiting.find("\n\n[Desktop Action");
+    ASSERT_NE(actions, std::string::npos) << waiting;
+    waiting.insert(
+        actions + 1,
+        "X-GNOME-Autostart-Delay=5\nX-KDE-autostart-after=panel\nX-LXQt-Need-Tray=true\n");
+    EXPECT_EQ(readFile(autostartEntry()), waiting);
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(tool("autostart.sh", {QStringLiteral("off")}).exitCode, 0);
     }
@@ -223,8 +236,9 @@ TEST_F(UserInstall, InstallsStartsFromPathAndMenuDocksAndUninstallsKeepingSettin
         ASSERT_EQ(removed.exitCode, 0) << removed.output.toStdString();
     }
     for (const fs::path& gone :
-         {lib() / "ZIQ2", lib() / "ziqhelp.txt", lib() / "ziq2-clipboard-keeper", launcher(),
-          appEntry(), autostartEntry(), icon("32x32"), icon("256x256")}) {
+         {lib() / "ZIQ2", lib() / "ziqhelp.txt", lib() / "ziq2-clipboard-keeper",
+          lib() / "ziq2-history", launcher(), appEntry(), autostartEntry(), icon("32x32"),
+          icon("256x256")}) {
         EXPECT_FALSE(fs::exists(fs::symlink_status(gone))) << gone;
     }
     EXPECT_EQ(readFile(lib() / "ziq2.ini"), settingsBefore);
