@@ -4,7 +4,8 @@
 #   3. capturing a 20 MiB text through the real clipboard text window;
 #   2. and 4. the real program under Xvfb: idle ticks with a 10 MiB text owned by xclip,
 #      start-up to the tray icon, idle memory;
-#   5. the real program in a headless sway: idle ticks with a 10 MiB text owned by wl-copy.
+#   5. the real program in a headless sway: idle ticks with a 10 MiB text owned by wl-copy;
+#   7. ziq2-history on three years of synthetic logs, beside ripgrep and grep.
 # With --baseline <git revision>, the same benchmarks then run on that revision's program
 # (built in build-bench/baseline), for a before/after comparison.
 # Scratch files (the 200 MB log among them) go to the temporary folder and are removed.
@@ -30,6 +31,9 @@ run() { # build folder
     tools/with_display.sh "$1/bench/bench_e2e" --binary "$1/ZIQ2"
     if [ -x "$1/bench/bench_wayland_idle" ]; then
         tools/with_wayland.sh "$1/bench/bench_wayland_idle" --binary "$1/ZIQ2"
+    fi
+    if [ -x "$1/bench/bench_history" ]; then
+        "$1/bench/bench_history" --binary "$1/ziq2-history"
     fi
     if [ -x "$1/bench/bench_clipboard_serve" ]; then
         tools/with_display.sh "$1/bench/bench_clipboard_serve"
