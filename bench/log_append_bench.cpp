@@ -51,6 +51,7 @@ void BM_RecordCapture(benchmark::State& state) {
         state.SkipWithError("the first write failed");
         return;
     }
+    profile::testing::resetIoCounters();
     for (auto _ : state) {
         if (mib == 0) {
             state.PauseTiming();
@@ -63,6 +64,9 @@ void BM_RecordCapture(benchmark::State& state) {
         }
     }
     state.counters["log_MiB"] = static_cast<double>(std::filesystem::file_size(log)) / kMiB;
+    // Above a few KiB, some captures read the whole log again.
+    state.counters["read_KiB"] = static_cast<double>(profile::testing::ioCounters().bytesRead) /
+                                 1024 / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_RecordCapture)
     ->Arg(0)

@@ -5,10 +5,29 @@
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 namespace ziq::bench {
 
 namespace {
+
+#ifdef _WIN32
+int openFile(const std::filesystem::path& file, int flags, int mode = 0) {
+    return ::_wopen(file.c_str(), flags | _O_BINARY | _O_NOINHERIT, mode);
+}
+int syncFile(int handle) {
+    return ::_commit(handle);
+}
+#else
+int openFile(const std::filesystem::path& file, int flags, int mode = 0) {
+    return ::open(file.c_str(), flags | O_CLOEXEC, mode);
+}
+int syncFile(int handle) {
+    return ::fsync(handle);
+}
+#endif
 
 std::string_view trimmed(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
@@ -30,7 +49,7 @@ bool sameName(std::string_view a, std::string_view b) {
 
 std::string readAll(const std::filesystem::path& file) {
     std::string content;
-    const int handle = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    const int handle = openFile(file, O_RDONLY);
     if (handle < 0) {
         return content;
     }
@@ -43,7 +62,7 @@ std::string readAll(const std::filesystem::path& file) {
 }
 
 bool writeAll(const std::filesystem::path& file, std::string_view content) {
-    const int handle = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int handle = openFile(file, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (handle < 0) {
         return false;
     }
@@ -53,7 +72,7 @@ bool writeAll(const std::filesystem::path& file, std::string_view content) {
         ok = put > 0;
         content.remove_prefix(ok ? static_cast<std::size_t>(put) : content.size());
     }
-    ok = ::fsync(handle) == 0 && ok;
+    ok = syncFile(handle) == 0 && ok;
     return ::close(handle) == 0 && ok;
 }
 

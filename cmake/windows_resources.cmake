@@ -1,5 +1,6 @@
 # The program icon, the version information from project() and the application manifest
-# (per-monitor DPI awareness, common controls 6, asInvoker), linked into the executable.
+# (per-monitor DPI awareness, common controls 6, asInvoker, long paths), linked into the
+# executable.
 enable_language(RC)
 function(ziq_add_windows_resources target)
     set(ZIQ_RESOURCE_DIR ${PROJECT_SOURCE_DIR}/resources/windows)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Makes the download for Windows users, build-windows/ZIQ2-<version>-windows-x64.zip: one
-# folder with ZIQ2.exe, ziqhelp.txt, the Qt DLLs and plugins it loads and mingw's runtime
+# folder, ZIQ2 (the same name in every release, so that a new one unpacks over the old one
+# and finds its ziq2.ini and logs), with ZIQ2.exe, ziq2-history.exe, ziqhelp.txt, the Qt DLLs
+# and plugins they load and mingw's runtime
 # DLLs, laid out as windeployqt lays them out. Builds ZIQ2.exe first against the Qt for
 # Windows at ../shared/qt6-windows (or ZIQ_QT_WINDOWS). Prints the zip's path.
 set -euo pipefail
@@ -12,14 +14,15 @@ if ! have_qt_windows; then
     exit 1
 fi
 configure_windows
-cmake --build build-windows -j"$(nproc)" --target ZIQ2 >/dev/null
+cmake --build build-windows -j"$(nproc)" --target ZIQ2 ziq2-history >/dev/null
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)
 name=ZIQ2-$version-windows-x64
-stage=build-windows/package/$name
+folder=ZIQ2
+stage=build-windows/package/$folder
 rm -rf build-windows/package "build-windows/$name.zip"
 mkdir -p "$stage/platforms" "$stage/styles"
-cp build-windows/ZIQ2.exe build-windows/ziqhelp.txt "$stage/"
+cp build-windows/ZIQ2.exe build-windows/ziq2-history.exe build-windows/ziqhelp.txt "$stage/"
 cp "$qt_windows/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt_windows/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 
@@ -33,7 +36,7 @@ provider() {
     done
     return 0
 }
-pending=("$stage/ZIQ2.exe" "$stage"/platforms/*.dll "$stage"/styles/*.dll)
+pending=("$stage/ZIQ2.exe" "$stage/ziq2-history.exe" "$stage"/platforms/*.dll "$stage"/styles/*.dll)
 while [ ${#pending[@]} -gt 0 ]; do
     file=${pending[0]}
     pending=("${pending[@]:1}")
@@ -48,5 +51,5 @@ while [ ${#pending[@]} -gt 0 ]; do
     done < <(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p')
 done
 
-(cd build-windows/package && cmake -E tar cf "../$name.zip" --format=zip "$name")
+(cd build-windows/package && cmake -E tar cf "../$name.zip" --format=zip "$folder")
 echo "$PWD/build-windows/$name.zip"

@@ -4,8 +4,9 @@
 # 1. builds ZIQ2.exe, its help text and every unit and widget test for 64-bit Windows with
 #    mingw-w64 (in build-windows) and runs the tests under Wine, on the Windows platform
 #    plugin, in a private X display;
-# 2. packs the download, ZIQ2-<version>-windows-x64.zip (tools/package_windows.sh), and runs
-#    the ZIQ2.exe unpacked from it end to end (tests/e2e/wine_e2e.sh).
+# 2. packs the download, ZIQ2-<version>-windows-x64.zip with its one folder ZIQ2
+#    (tools/package_windows.sh), and runs the ZIQ2.exe unpacked from it end to end
+#    (tests/e2e/wine_e2e.sh).
 # Without one it builds the plain C++ core and its unit tests (in build-windows-core), runs
 # them under Wine and compiles the Qt parts for syntax only, against Qt's Linux headers.
 # Installs mingw-w64 and Wine when they are missing. Wine's prefix lives in the build folder.
@@ -28,9 +29,7 @@ if have_qt_windows; then
     tools/with_display.sh ctest --test-dir build-windows --output-on-failure -j1
     unset WINEPATH QT_PLUGIN_PATH
     zip=$(tools/package_windows.sh | tail -n1)
-    # End to end: the program from the zip, as a user runs it.
-    ZIQ_TRAY_WIDTH=96 tools/with_display.sh tests/e2e/wine_e2e.sh "$zip" \
-        build-windows/tests/ziq2-test-secret-owner.exe
+    wine_end_to_end "$zip"
     exit 0
 fi
 

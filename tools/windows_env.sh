@@ -32,3 +32,11 @@ wine_environment() {
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1 || true
 }
+
+# End to end under Wine: the ZIQ2.exe unpacked from the zip, as a user runs it, with the
+# secret owner of the Windows test build (tests/e2e/wine_e2e.sh).
+wine_end_to_end() { # the zip
+    wine_environment build-windows
+    ZIQ_TRAY_WIDTH=96 tools/with_display.sh tests/e2e/wine_e2e.sh "$1" \
+        build-windows/tests/ziq2-test-secret-owner.exe
+}

@@ -243,7 +243,9 @@ void Form1::pichookMouseMove(std::int32_t message) {
 }
 
 void Form1::popUpMenu() {
+    program_.trayHost.menuOpening(*this);
     mnuBar->exec(QCursor::pos());
+    program_.trayHost.menuClosed(*this);
 }
 
 void Form1::menu2Click() {

@@ -64,11 +64,14 @@ ClipboardPoller::Capture ClipboardPoller::captureNewText(std::optional<std::uint
     }
     lastLook_.reset();
     // What a password manager marks as secret is not ours to read, keep or rewrite.
-    const bool secret = clipboard.isSecret();
+    const std::optional<bool> secret = clipboard.isSecret();
     if (clipboard.answerPending()) {
         return Capture::Waiting;
     }
-    if (secret) {
+    if (!secret) {
+        return Capture::Done; // cannot be told now: looked at again next tick, unread
+    }
+    if (*secret) {
         lookedAt(changes);
         return Capture::Done;
     }
@@ -120,8 +123,7 @@ void ClipboardPoller::replaceWithPlainText(const QString& captured,
             return;
         }
     }
-    clipboard.clear();
-    if (!clipboard.writeText(captured) && --rewritesOwed_ > 0) {
+    if (!clipboard.replaceText(captured) && --rewritesOwed_ > 0) {
         lastLook_.reset(); // not done: the next tick tries again
         return;
     }

@@ -134,7 +134,7 @@ void AboutWindow::StartSysInfo() {
     const auto start = [this](const std::string& path) {
         return program_.desktop.startProgram(QString::fromLocal8Bit(path), {});
     };
-    if (!startSysInfoTool(program_.registry, currentSearchPath(), start)) {
+    if (!startSysInfoTool(program_.registry, sysInfoSearchPath(), start)) {
         program_.showMessage(kSysInfoUnavailable, MessageIcon::None);
     }
 }

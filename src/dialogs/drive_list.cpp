@@ -27,6 +27,21 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     setVolumes(mountedVolumes());
 }
 
+QList<Volume> DriveList::lettersToVolumes(unsigned long driveMask,
+                                          const std::function<DriveKind(const QString&)>& kindOf,
+                                          const std::function<QString(const QString&)>& labelOf) {
+    QList<Volume> volumes;
+    for (int letter = 0; letter < 26; ++letter) {
+        if ((driveMask & (1UL << letter)) == 0) {
+            continue;
+        }
+        const QString root = QString(QChar(u'A' + letter)) + QStringLiteral(":/");
+        volumes.push_back({root, kindOf(root) == DriveKind::Fixed ? labelOf(root) : QString()});
+    }
+    return volumes;
+}
+
+#ifndef Q_OS_WIN
 QList<Volume> DriveList::mountedVolumes() {
     QList<Volume> volumes;
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
@@ -43,6 +58,13 @@ QList<Volume> DriveList::mountedVolumes() {
     });
     return volumes;
 }
+
+QString DriveList::mountRootHolding(const QString& folder) {
+    const QStorageInfo storage(folder);
+    return storage.isValid() ? withSlash(QDir::fromNativeSeparators(storage.rootPath()))
+                             : QString();
+}
+#endif
 
 void DriveList::setVolumes(const QList<Volume>& volumes) {
     const QSignalBlocker quiet(this);
@@ -79,9 +101,7 @@ int DriveList::indexHolding(const QString& path) const {
     const QString folder = withSlash(QDir::cleanPath(QDir::fromNativeSeparators(path)));
     // The mount table knows best, also across symbolic links; for a folder that is gone,
     // the longest listed root it starts with is the answer.
-    const QStorageInfo storage(folder);
-    if (storage.isValid()) {
-        const QString root = withSlash(QDir::fromNativeSeparators(storage.rootPath()));
+    if (const QString root = mountRootHolding(folder); !root.isEmpty()) {
         for (int i = 0; i < volumes_.size(); ++i) {
             if (volumes_[i].root.compare(root, pathCase()) == 0) {
                 return i;

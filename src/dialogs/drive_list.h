@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace ziq {
 
@@ -21,6 +22,14 @@ public:
 
     static QList<Volume> mountedVolumes();
 
+    // The drives of a Windows drive mask (bit 0 is A:), roots "A:/" to "Z:/". Only local fixed
+    // drives are asked for their label: asking a network drive that is offline, or an empty
+    // removable one, can hold the window for many seconds.
+    enum class DriveKind { Fixed, Other };
+    static QList<Volume> lettersToVolumes(unsigned long driveMask,
+                                          const std::function<DriveKind(const QString&)>& kindOf,
+                                          const std::function<QString(const QString&)>& labelOf);
+
     // Replaces the entries; none is current afterwards.
     void setVolumes(const QList<Volume>& volumes);
     QList<Volume> volumes() const { return volumes_; }
@@ -33,6 +42,9 @@ public:
 
 private:
     int indexHolding(const QString& path) const;
+    // The root of the mounted volume that holds `folder`, as the system reports it; empty
+    // where only the listed roots can tell.
+    static QString mountRootHolding(const QString& folder);
 
     QList<Volume> volumes_;
 };

@@ -86,6 +86,9 @@ bool GetKeyValue(Registry& registry, std::uint32_t KeyRoot, const std::string& K
     }
     if (type == kRegSz) {
         KeyVal = textOf(buffer.data(), kept);
+    } else if (type == kRegExpandSz) {
+        // Windows may hold the tool's path as %SystemRoot%\System32\msinfo32.exe.
+        KeyVal = expandEnvironmentStrings(textOf(buffer.data(), kept));
     } else if (type == kRegDword) {
         KeyVal = numberText(buffer.data(), kept);
     }

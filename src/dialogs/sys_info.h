@@ -13,10 +13,10 @@ class Registry;
 inline constexpr std::string_view kSysInfoUnavailable =
     "System Information Is Unavailable At This Time";
 
-// Reads one registry value as text. True when the value was read: text gives its text, a
-// 32-bit number "&h" and its hexadecimal digits, any other type leaves KeyVal as it was.
-// False, with KeyVal empty, when the key or the value is missing, unreadable or longer than
-// 1024 bytes.
+// Reads one registry value as text. True when the value was read: text gives its text
+// (expandable text with its %VARIABLES% expanded), a 32-bit number "&h" and its hexadecimal digits,
+// any other type leaves KeyVal as it was. False, with KeyVal empty, when the key or the value is
+// missing, unreadable or longer than 1024 bytes.
 bool GetKeyValue(Registry& registry, std::uint32_t KeyRoot, const std::string& KeyName,
                  const std::string& SubKeyRef, std::string& KeyVal);
 

@@ -23,9 +23,25 @@ void setWatchingAllowed(bool allowed) {
     watchingOff() = !allowed;
 }
 
+bool watchingAllowed() {
+    return !watchingOff();
+}
+
+#if !defined(_WIN32)
+
+struct ChangeWatch::Folders {};
+
+ChangeWatch::ChangeWatch() = default;
+
 ChangeWatch::~ChangeWatch() {
     close();
 }
+
+bool ChangeWatch::reportsOwnWriteLate() {
+    return false;
+}
+
+#endif
 
 #if defined(__linux__)
 
@@ -108,7 +124,7 @@ ChangeWatch::Notices ChangeWatch::collect() {
     }
 }
 
-#else
+#elif !defined(_WIN32)
 
 bool ChangeWatch::open() {
     return false;

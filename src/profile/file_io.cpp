@@ -4,7 +4,10 @@
 #include "profile/profile_test_hooks.h"
 
 #include <cerrno>
+#include <chrono>
+#include <functional>
 #include <system_error>
+#include <thread>
 
 namespace ziq::profile::io {
 
@@ -18,6 +21,7 @@ struct IoHooks {
     bool failLater = false;
     bool fired = false;
     std::int64_t coarseNs = 0;
+    std::function<void()> pause;
 };
 
 IoHooks& hooks() {
@@ -36,6 +40,14 @@ bool allowCall() {
         return false;
     }
     return true;
+}
+
+void pauseBeforeRetry() {
+    if (hooks().pause) {
+        hooks().pause();
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000 / kBusyRetries));
 }
 
 void countBytesRead(std::uint64_t bytes) {
@@ -135,6 +147,10 @@ void injectIoFailure(std::uint64_t n, FailureMode mode) {
 
 bool injectedFailureHappened() {
     return io::hooks().fired;
+}
+
+void setRetryPause(std::function<void()> pause) {
+    io::hooks().pause = std::move(pause);
 }
 
 void simulateTimestampGranularity(std::int64_t nanoseconds) {

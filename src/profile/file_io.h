@@ -29,7 +29,16 @@ struct FileStamp {
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
-enum class OpenStatus { Ok, Missing, Exists, Denied, Failed };
+// NotAFile: a folder (or a device) has the name.
+enum class OpenStatus { Ok, Missing, Exists, Denied, NotAFile, Failed };
+
+// Who may use a new file. `mode` is for POSIX, less the umask. A new file on Windows takes
+// its folder's rights, which may let other users in (C:\Tools); `ownerOnly` gives it a
+// protected ACL for its owner, SYSTEM and the Administrators instead.
+struct NewFileRights {
+    std::uint32_t mode = 0666;
+    bool ownerOnly = false;
+};
 
 class File {
 public:
@@ -41,10 +50,11 @@ public:
     ~File();
 
     static File openForReading(const std::filesystem::path& path, OpenStatus& status);
-    // Read and write access to an existing regular file.
+    // Read and write access to an existing regular file. Both opens try again for about a
+    // second while another program holds the file without sharing it (Windows).
     static File openForUpdate(const std::filesystem::path& path, OpenStatus& status);
     // A new file; fails with Exists when the name is taken.
-    static File createNew(const std::filesystem::path& path, std::uint32_t mode,
+    static File createNew(const std::filesystem::path& path, NewFileRights rights,
                           OpenStatus& status);
 
     bool isOpen() const { return handle_ >= 0; }
@@ -67,7 +77,8 @@ private:
 };
 
 bool stampOf(const std::filesystem::path& path, FileStamp& out);
-// Atomically puts `from` in the place of `to`, replacing it.
+// Atomically puts `from` in the place of `to`, replacing it; `to` keeps its rights and
+// attributes. Tried again for about a second while another program holds `to` (Windows).
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 enum class PublishStatus { Done, Exists, Failed };
 // Atomically gives `from` the name `to`, unless `to` exists.

@@ -15,6 +15,11 @@ inline constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 
 // Counts a file-system call; false when the test seam makes this one fail.
 bool allowCall();
+// A file that another program holds (antivirus, indexer, sync tool) is tried again after
+// each of this many pauses, about a second in all.
+inline constexpr int kBusyRetries = 20;
+// Waits a twentieth of a second, or runs the test seam's pause instead.
+void pauseBeforeRetry();
 // Counted for the tests.
 void countBytesRead(std::uint64_t bytes);
 void countBytesWritten(std::uint64_t bytes);

@@ -13,7 +13,11 @@ namespace ziq::profile::io {
 namespace {
 
 // A read-only file system and a program being run refuse a write like missing rights do.
+// A file cannot be below a file: as missing as when the folder is.
 OpenStatus statusFromPosixErrno(int error) {
+    if (error == ENOTDIR) {
+        return OpenStatus::Missing;
+    }
     return error == EROFS || error == ETXTBSY ? OpenStatus::Denied : statusFromErrno(error);
 }
 
@@ -51,8 +55,9 @@ int openRegular(const std::filesystem::path& path, int flags, OpenStatus& status
     }
     struct stat info {};
     if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const bool regular = ::fstat(handle, &info) != 0 || S_ISREG(info.st_mode);
         ::close(handle);
-        status = OpenStatus::Failed;
+        status = regular ? OpenStatus::Failed : OpenStatus::NotAFile;
         return -1;
     }
     status = OpenStatus::Ok;
@@ -100,13 +105,13 @@ File File::openForUpdate(const std::filesystem::path& path, OpenStatus& status) 
     return File(openRegular(path, O_RDWR, status));
 }
 
-File File::createNew(const std::filesystem::path& path, std::uint32_t mode, OpenStatus& status) {
+File File::createNew(const std::filesystem::path& path, NewFileRights rights, OpenStatus& status) {
     if (!allowCall()) {
         status = OpenStatus::Failed;
         return File();
     }
     const int handle = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
-                              static_cast<mode_t>(mode));
+                              static_cast<mode_t>(rights.mode));
     status = handle < 0 ? statusFromPosixErrno(errno) : OpenStatus::Ok;
     return File(handle);
 }

@@ -8,10 +8,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
-#include <sys/stat.h>
 
 namespace ziq::profile::io {
 
@@ -23,16 +23,119 @@ std::int64_t unixNs(LARGE_INTEGER fileTime) {
     return (fileTime.QuadPart - kEpochDifference) * 100;
 }
 
-int openHandle(const std::filesystem::path& path, int flags, int mode, OpenStatus& status) {
-    int handle = -1;
-    const errno_t error =
-        _wsopen_s(&handle, path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, mode);
-    if (error != 0) {
-        status = statusFromErrno(error);
-        return -1;
+// Held by another program without sharing (antivirus, the search indexer, a sync tool):
+// worth a second try in a moment.
+bool heldByAnother(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+OpenStatus statusFromError(DWORD error, const std::filesystem::path& path) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return OpenStatus::Missing;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return OpenStatus::Exists;
+    case ERROR_ACCESS_DENIED: {
+        // A folder cannot be opened as a file.
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                   ? OpenStatus::NotAFile
+                   : OpenStatus::Denied;
     }
-    status = OpenStatus::Ok;
-    return handle;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return OpenStatus::Denied;
+    default:
+        return OpenStatus::Failed;
+    }
+}
+
+// A protected ACL for the user, SYSTEM and the Administrators: what mode 0600 is on POSIX.
+class OwnerOnlySecurity {
+public:
+    OwnerOnlySecurity() {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            return;
+        }
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        user_.resize(size);
+        const bool haveUser =
+            size != 0 && GetTokenInformation(token, TokenUser, user_.data(), size, &size);
+        CloseHandle(token);
+        DWORD systemSize = sizeof system_;
+        DWORD adminsSize = sizeof admins_;
+        if (!haveUser || !CreateWellKnownSid(WinLocalSystemSid, nullptr, system_, &systemSize) ||
+            !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins_, &adminsSize)) {
+            return;
+        }
+        PSID const sids[] = {reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid, system_,
+                             admins_};
+        DWORD aclSize = sizeof(ACL);
+        for (PSID sid : sids) {
+            aclSize += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sid);
+        }
+        acl_.resize(aclSize);
+        auto* acl = reinterpret_cast<ACL*>(acl_.data());
+        if (!InitializeAcl(acl, aclSize, ACL_REVISION)) {
+            return;
+        }
+        for (PSID sid : sids) {
+            if (!AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, sid)) {
+                return;
+            }
+        }
+        ready_ = InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+                 SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) &&
+                 SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+        attributes_.nLength = sizeof attributes_;
+        attributes_.lpSecurityDescriptor = &descriptor_;
+        attributes_.bInheritHandle = FALSE;
+    }
+    OwnerOnlySecurity(const OwnerOnlySecurity&) = delete;
+    OwnerOnlySecurity& operator=(const OwnerOnlySecurity&) = delete;
+
+    // Null when the ACL could not be built: then the file is not created at all.
+    SECURITY_ATTRIBUTES* attributes() { return ready_ ? &attributes_ : nullptr; }
+
+private:
+    std::vector<BYTE> user_;
+    BYTE system_[SECURITY_MAX_SID_SIZE]{};
+    BYTE admins_[SECURITY_MAX_SID_SIZE]{};
+    std::vector<BYTE> acl_;
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{};
+    bool ready_ = false;
+};
+
+int openHandle(const std::filesystem::path& path, DWORD access, DWORD disposition,
+               SECURITY_ATTRIBUTES* security, OpenStatus& status) {
+    for (int pauses = 0;; ++pauses) {
+        const HANDLE native = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          security, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (native != INVALID_HANDLE_VALUE) {
+            const int flags = access == GENERIC_READ ? _O_RDONLY : _O_RDWR;
+            const int handle = _open_osfhandle(reinterpret_cast<intptr_t>(native), flags);
+            if (handle < 0) {
+                CloseHandle(native);
+                status = OpenStatus::Failed;
+                return -1;
+            }
+            status = OpenStatus::Ok;
+            return handle;
+        }
+        const DWORD error = GetLastError();
+        if (!heldByAnother(error) || pauses == kBusyRetries) {
+            status = statusFromError(error, path);
+            return -1;
+        }
+        pauseBeforeRetry();
+    }
 }
 
 bool isRegular(int handle) {
@@ -53,9 +156,9 @@ File File::openForReading(const std::filesystem::path& path, OpenStatus& status)
         status = OpenStatus::Failed;
         return File();
     }
-    File file(openHandle(path, _O_RDONLY, 0, status));
+    File file(openHandle(path, GENERIC_READ, OPEN_EXISTING, nullptr, status));
     if (file.isOpen() && !isRegular(file.handle_)) {
-        status = OpenStatus::Failed;
+        status = OpenStatus::NotAFile;
         return File();
     }
     return file;
@@ -66,20 +169,29 @@ File File::openForUpdate(const std::filesystem::path& path, OpenStatus& status) 
         status = OpenStatus::Failed;
         return File();
     }
-    File file(openHandle(path, _O_RDWR, 0, status));
+    File file(openHandle(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, nullptr, status));
     if (file.isOpen() && !isRegular(file.handle_)) {
-        status = OpenStatus::Failed;
+        status = OpenStatus::NotAFile;
         return File();
     }
     return file;
 }
 
-File File::createNew(const std::filesystem::path& path, std::uint32_t, OpenStatus& status) {
+File File::createNew(const std::filesystem::path& path, NewFileRights rights, OpenStatus& status) {
     if (!allowCall()) {
         status = OpenStatus::Failed;
         return File();
     }
-    return File(openHandle(path, _O_RDWR | _O_CREAT | _O_EXCL, _S_IREAD | _S_IWRITE, status));
+    OwnerOnlySecurity ownerOnly;
+    SECURITY_ATTRIBUTES* security = nullptr;
+    if (rights.ownerOnly) {
+        security = ownerOnly.attributes();
+        if (security == nullptr) {
+            status = OpenStatus::Failed; // better no file than one that others may read
+            return File();
+        }
+    }
+    return File(openHandle(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW, security, status));
 }
 
 bool File::stamp(FileStamp& out) const {
@@ -160,8 +272,41 @@ bool stampOf(const std::filesystem::path& path, FileStamp& out) {
 }
 
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return allowCall() && MoveFileExW(from.c_str(), to.c_str(),
-                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!allowCall()) {
+        return false;
+    }
+    // ReplaceFileW keeps them too, but not every implementation of it does (Wine).
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
+        SetFileAttributesW(from.c_str(), attributes & kKept);
+    }
+    for (int pauses = 0;; ++pauses) {
+        // ReplaceFileW gives the new content the old file's ACL, owner and attributes, which
+        // a rename would take from the temporary file.
+        if (ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                         REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                         nullptr)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND &&
+            GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            // Gone meanwhile: nothing to keep.
+            return MoveFileExW(from.c_str(), to.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        }
+        // Another program's handle on the old file makes it refuse (access denied, or it
+        // could not be removed); a moment later the handle is usually gone.
+        const bool busy = heldByAnother(error) || error == ERROR_ACCESS_DENIED ||
+                          error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+                          error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+        if (!busy || pauses == kBusyRetries) {
+            return false;
+        }
+        pauseBeforeRetry();
+    }
 }
 
 PublishStatus publishNewFile(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -181,7 +326,7 @@ bool removeFile(const std::filesystem::path& path) {
 }
 
 void syncFolder(const std::filesystem::path&) {
-    // MOVEFILE_WRITE_THROUGH already made the rename durable.
+    // NTFS journals the rename; Windows offers no flush of a folder.
 }
 
 bool folderWritable(const std::filesystem::path&) {

@@ -1,5 +1,7 @@
 #include "profile/file_scan.h"
 
+#include "profile/utf16_text.h"
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -10,19 +12,33 @@ namespace {
 constexpr std::size_t kChunk = 256 * 1024;
 }
 
-bool byteOrderMarkLength(io::File& file, std::uint64_t size, std::uint64_t& length) {
-    length = 0;
-    if (size < 3) {
+bool readByteOrderMark(io::File& file, std::uint64_t size, ByteOrderMark& mark) {
+    mark = ByteOrderMark{};
+    if (size < kUtf16Mark.size()) {
         return true;
     }
     std::array<char, 3> head{};
     std::size_t got = 0;
-    if (!file.readAt(0, head.data(), head.size(), got)) {
+    if (!file.readAt(0, head.data(), std::min<std::uint64_t>(size, head.size()), got)) {
         return false;
     }
-    if (got == 3 && std::string_view(head.data(), 3) == "\xEF\xBB\xBF") {
-        length = 3;
+    const std::string_view start(head.data(), got);
+    if (start == "\xEF\xBB\xBF") {
+        mark.length = 3;
+    } else if (start.starts_with(kUtf16Mark)) {
+        mark.length = kUtf16Mark.size();
+        mark.utf16 = true;
     }
+    return true;
+}
+
+bool readUtf16Text(io::File& file, std::uint64_t size, std::string& text) {
+    std::string bytes(static_cast<std::size_t>(size - kUtf16Mark.size()), '\0');
+    std::size_t got = 0;
+    if (!file.readAt(kUtf16Mark.size(), bytes.data(), bytes.size(), got) || got != bytes.size()) {
+        return false;
+    }
+    text = utf8FromUtf16(bytes);
     return true;
 }
 
@@ -42,6 +58,13 @@ ScanResult scanLines(io::File& file, std::uint64_t from, std::uint64_t to, LineS
         }
     }
     return scanner.finish(sink) ? ScanResult::Finished : ScanResult::Stopped;
+}
+
+void scanText(std::string_view text, LineSink& sink) {
+    LineScanner scanner;
+    if (scanner.feed(text, sink)) {
+        scanner.finish(sink);
+    }
 }
 
 bool copyRange(io::File& file, std::uint64_t from, std::uint64_t to, ByteSink& sink) {

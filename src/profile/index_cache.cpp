@@ -30,6 +30,12 @@ void IndexCache::collectNotices() {
     }
 }
 
+void IndexCache::endOwnWrite() {
+    for (Watched& file : watched_) {
+        file.ownWriteSettling = false;
+    }
+}
+
 IndexCache::Watched* IndexCache::watched(const io::FileStamp& identity) {
     const auto file = std::find_if(watched_.begin(), watched_.end(),
                                    [&](const Watched& w) { return w.identity.sameFile(identity); });
@@ -50,6 +56,7 @@ void IndexCache::dropUnusedWatches(const io::FileStamp& keep) {
 }
 
 std::optional<ProfileIndex> IndexCache::take(const io::FileStamp& stamp) {
+    endOwnWrite();
     collectNotices();
     const auto entry = std::find_if(entries_.begin(), entries_.end(),
                                     [&](const Entry& e) { return e.stamp.sameFile(stamp); });
@@ -73,7 +80,21 @@ void IndexCache::store(const io::FileStamp& stamp, ProfileIndex index) {
         return;
     }
     collectNotices();
-    const Watched* file = watched(stamp);
+    Watched* file = watched(stamp);
+    io::FileStamp kept = stamp;
+    if (file != nullptr && file->ownWriteSettling) {
+        file->changed = false; // our file is closed now: what came so far was our write
+        file->ownWriteSettling = false;
+        // The file's times may be set only as our handle closed (FAT does so): keep the
+        // stamp the next open sees. A change from now on is reported again.
+        io::FileStamp closed;
+        if (!io::stampOf(file->path, closed) || !closed.sameFile(stamp) ||
+            closed.size != stamp.size) {
+            return;
+        }
+        kept = closed;
+    }
+    endOwnWrite();
     if (file == nullptr || file->id < 0 || file->changed) {
         return;
     }
@@ -82,7 +103,7 @@ void IndexCache::store(const io::FileStamp& stamp, ProfileIndex index) {
             std::min_element(entries_.begin(), entries_.end(),
                              [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; }));
     }
-    entries_.push_back(Entry{stamp, std::move(index), ++useCounter_});
+    entries_.push_back(Entry{kept, std::move(index), ++useCounter_});
 }
 
 void IndexCache::forget(const io::FileStamp& identity) {
@@ -90,6 +111,7 @@ void IndexCache::forget(const io::FileStamp& identity) {
 }
 
 void IndexCache::clear() {
+    endOwnWrite();
     entries_.clear();
     for (const Watched& file : watched_) {
         watch_.remove(file.id);
@@ -99,6 +121,7 @@ void IndexCache::clear() {
 
 bool IndexCache::startWatching(const std::filesystem::path& path, const io::FileStamp& identity) {
     // What was reported so far happened before this call; it must not count against it.
+    endOwnWrite();
     collectNotices();
     const int id = watch_.add(path);
     if (id < 0) {
@@ -110,15 +133,17 @@ bool IndexCache::startWatching(const std::filesystem::path& path, const io::File
     }
     dropUnusedWatches(identity);
     if (Watched* file = watched(identity)) {
+        file->path = path;
         file->id = id;
         file->changed = false;
     } else {
-        watched_.push_back(Watched{identity, id, false});
+        watched_.push_back(Watched{identity, path, id, false});
     }
     return true;
 }
 
 bool IndexCache::changed(const io::FileStamp& identity) {
+    endOwnWrite();
     collectNotices();
     const Watched* file = watched(identity);
     return file != nullptr && file->changed;
@@ -131,6 +156,7 @@ bool IndexCache::acceptOwnWrite(const io::FileStamp& identity) {
         return false;
     }
     file->changed = false;
+    file->ownWriteSettling = io::ChangeWatch::reportsOwnWriteLate();
     return true;
 }
 

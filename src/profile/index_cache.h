@@ -18,8 +18,8 @@
 //
 // File times alone cannot tell a change made within the clock tick of a write, and a clock
 // gives no bound on how long a slow process takes between its write and its next look. So
-// where changes are not reported (Windows, file systems without notices), no index is kept at
-// all and every call reads the file: slower on big logs, never stale.
+// where changes are not reported (file systems without notices), no index is kept at all and
+// every call reads the file: slower on big logs, never stale.
 namespace ziq::profile {
 
 class IndexCache {
@@ -50,7 +50,8 @@ public:
     bool changed(const io::FileStamp& identity);
     // Call right after our own write to a watched file that changed() just called unchanged:
     // the notice of that write is ours, every later one is someone else's. False when the
-    // file is not watched.
+    // file is not watched. Where the system reports our write only once the file is flushed
+    // and closed, what arrives until the store() that follows counts as ours too.
     bool acceptOwnWrite(const io::FileStamp& identity);
 
     std::uint64_t threshold() const;
@@ -67,12 +68,15 @@ private:
     };
     struct Watched {
         io::FileStamp identity;
+        std::filesystem::path path;
         int id = -1;
         bool changed = false;
+        bool ownWriteSettling = false; // its notice may still come: see acceptOwnWrite()
     };
 
     void forget(const io::FileStamp& identity);
     void collectNotices();
+    void endOwnWrite();
     Watched* watched(const io::FileStamp& identity);
     void dropUnusedWatches(const io::FileStamp& keep);
 

@@ -38,12 +38,20 @@ Lookup lookUpOnce(IndexCache& cache, io::File& file, const std::filesystem::path
         result.index = std::move(index);
     } else {
         // Only content read while the file is watched may be indexed.
-        const bool indexing = readyToIndex(cache, path, stamp);
-        std::uint64_t contentStart = 0;
-        if (!byteOrderMarkLength(file, stamp.size, contentStart)) {
+        const bool watched = readyToIndex(cache, path, stamp);
+        ByteOrderMark mark;
+        if (!readByteOrderMark(file, stamp.size, mark)) {
             return result;
         }
-        if (indexing) {
+        const bool indexing = watched && !mark.utf16;
+        const std::uint64_t contentStart = mark.length;
+        if (mark.utf16) {
+            std::string text;
+            if (!readUtf16Text(file, stamp.size, text)) {
+                return result;
+            }
+            scanText(text, lookup);
+        } else if (indexing) {
             ProfileIndex built;
             built.size = stamp.size;
             built.contentStart = contentStart;
@@ -66,10 +74,15 @@ Lookup lookUpOnce(IndexCache& cache, io::File& file, const std::filesystem::path
 }
 
 std::optional<std::string> lookUp(IndexCache& cache, const std::filesystem::path& path,
-                                  std::string_view section, std::string_view key) {
+                                  std::string_view section, std::string_view key,
+                                  FileState& state) {
+    state = FileState::Unreadable;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         io::OpenStatus status = io::OpenStatus::Ok;
         io::File file = io::File::openForReading(path, status);
+        if (status == io::OpenStatus::Missing || status == io::OpenStatus::NotAFile) {
+            state = FileState::Missing;
+        }
         io::FileStamp before;
         if (!file.isOpen() || !file.stamp(before)) {
             return std::nullopt;
@@ -83,6 +96,9 @@ std::optional<std::string> lookUp(IndexCache& cache, const std::filesystem::path
             if (result.index) {
                 cache.store(before, std::move(*result.index));
             }
+            if (result.ok) {
+                state = FileState::Read;
+            }
             return result.ok ? result.value : std::nullopt;
         }
         // Changed while we read: the lines we saw may be torn, so read again.
@@ -94,17 +110,25 @@ std::optional<std::string> lookUp(IndexCache& cache, const std::filesystem::path
 
 std::string readString(std::string_view section, std::string_view key,
                        std::string_view defaultValue, std::size_t capacity,
-                       const std::filesystem::path& file) {
+                       const std::filesystem::path& file, FileState& state) {
     std::optional<std::string> stored;
+    state = FileState::Missing;
     if (!file.empty()) {
-        ProfileProcessState& state = profileProcessState();
-        const std::scoped_lock lock(state.mutex);
-        stored = lookUp(state.cache, file, stripSpaces(section), stripSpaces(key));
+        ProfileProcessState& process = profileProcessState();
+        const std::scoped_lock lock(process.mutex);
+        stored = lookUp(process.cache, file, stripSpaces(section), stripSpaces(key), state);
     }
     if (stored) {
         return cutToCapacity(unquote(*stored), capacity);
     }
     return cutToCapacity(stripTrailingSpaces(defaultValue), capacity);
+}
+
+std::string readString(std::string_view section, std::string_view key,
+                       std::string_view defaultValue, std::size_t capacity,
+                       const std::filesystem::path& file) {
+    FileState ignored = FileState::Read;
+    return readString(section, key, defaultValue, capacity, file, ignored);
 }
 
 } // namespace ziq::profile

@@ -26,12 +26,18 @@ enum class FailureMode {
 void injectIoFailure(std::uint64_t n, FailureMode mode = FailureMode::OneCall);
 bool injectedFailureHappened();
 
+// Runs `pause` in place of each pause before a file that another program holds is tried
+// again (Windows: a sharing violation); empty for the real twentieth of a second. It runs
+// under the module's lock: it must not call the module.
+void setRetryPause(std::function<void()> pause);
+
 // Makes file times as coarse as on a file system with this timestamp granularity (0: as
 // the file system gives them), so changes within one tick of a write can be tested.
 void simulateTimestampGranularity(std::int64_t nanoseconds);
 
 // Whether changes to files are reported to the index cache where the system can (inotify on
-// Linux); off, the module runs as on systems without it, keeping no index. Clears the cache.
+// Linux, folder notices on Windows); off, the module runs as on systems without it, keeping no
+// index. Clears the cache.
 void setChangeWatching(bool on);
 // Whether indexes can be kept here: changes are reported and tests left watching on.
 bool changeWatchingAvailable();

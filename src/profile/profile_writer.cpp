@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "profile/file_io.h"
+#include "profile/file_lock.h"
 #include "profile/file_scan.h"
 #include "profile/index_cache.h"
 #include "profile/profile_file.h"
@@ -8,6 +9,7 @@
 #include "profile/profile_text.h"
 #include "profile/rewrite_sink.h"
 #include "profile/temporary_file.h"
+#include "profile/utf16_text.h"
 #include "profile/write_plan.h"
 
 namespace ziq::profile {
@@ -29,6 +31,9 @@ struct Planned {
     WritePlan plan;
     std::uint64_t contentStart = 0;
     std::optional<ProfileIndex> index; // describes the file before the change
+    // A UTF-16 file's text as UTF-8: the plan's offsets count in it, and the file is written
+    // back whole.
+    std::optional<std::string> utf16Text;
 };
 
 std::filesystem::path folderOf(const std::filesystem::path& target) {
@@ -82,21 +87,31 @@ IndexPlan planFromIndex(io::File& file, const Request& request, Planned& planned
 
 Outcome planByScan(io::File& file, const io::FileStamp& before, bool keepIndex,
                    const Request& request, Planned& planned) {
-    if (!byteOrderMarkLength(file, before.size, planned.contentStart)) {
+    ByteOrderMark mark;
+    if (!readByteOrderMark(file, before.size, mark)) {
         return Outcome::Failed;
     }
+    planned.contentStart = mark.length;
     WritePlanner planner(request.section, request.key, request.value);
     ProfileIndex built;
     built.size = before.size;
     built.contentStart = planned.contentStart;
     IndexBuilder builder(built, IndexBuilder::Mode::Bulk);
     LineSinkPair both(planner, builder);
-    if (scanLines(file, planned.contentStart, before.size, both) == ScanResult::Failed) {
+    if (mark.utf16) {
+        std::string text;
+        if (!readUtf16Text(file, before.size, text)) {
+            return failedOrChanged(file, before);
+        }
+        scanText(text, both);
+        built.size = text.size();
+        planned.utf16Text = std::move(text);
+    } else if (scanLines(file, planned.contentStart, before.size, both) == ScanResult::Failed) {
         return failedOrChanged(file, before);
     }
     builder.finish();
-    planned.plan = planner.finish(before.size, built.lineBreak);
-    if (keepIndex) {
+    planned.plan = planner.finish(built.size, built.lineBreak);
+    if (keepIndex && !mark.utf16) {
         planned.index = std::move(built);
     }
     return Outcome::Done;
@@ -141,13 +156,19 @@ Outcome appendInPlace(IndexCache& cache, io::File& file, const io::FileStamp& be
 Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
                 const Planned& planned, const std::filesystem::path& target) {
     const WritePlan& plan = planned.plan;
-    std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(target, 0600);
+    std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(target, {0600, true});
     if (!temporary) {
         return Outcome::Failed;
     }
     RewriteSink sink(temporary->file());
-    if (!copyRange(file, 0, plan.from, sink) || !sink.onBytes(plan.insert) ||
-        !copyRange(file, plan.to, before.size, sink)) {
+    if (planned.utf16Text) {
+        const std::string& text = *planned.utf16Text;
+        const std::string changed = text.substr(0, plan.from) + plan.insert + text.substr(plan.to);
+        if (!sink.onBytes(kUtf16Mark) || !sink.onBytes(utf16FromUtf8(changed))) {
+            return Outcome::Failed;
+        }
+    } else if (!copyRange(file, 0, plan.from, sink) || !sink.onBytes(plan.insert) ||
+               !copyRange(file, plan.to, before.size, sink)) {
         return failedOrChanged(file, before);
     }
     if (!temporary->file().takePermissions(before) || !temporary->file().sync() ||
@@ -175,8 +196,10 @@ Outcome rewrite(IndexCache& cache, io::File& file, const io::FileStamp& before,
 Outcome createFile(const Request& request, const std::filesystem::path& target) {
     const std::string content = newSectionText(request.section, request.key, request.value,
                                                newLineBreak(LineBreak::None), PrecedingLine::Ended);
-    const std::uint32_t mode = request.access == NewFileAccess::OwnerOnly ? 0600 : 0666;
-    std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(target, mode);
+    io::NewFileRights rights;
+    rights.mode = request.access == NewFileAccess::OwnerOnly ? 0600 : 0666;
+    rights.ownerOnly = request.access != NewFileAccess::Default;
+    std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(target, rights);
     if (!temporary) {
         return Outcome::Failed;
     }
@@ -246,7 +269,7 @@ Outcome writeOnce(IndexCache& cache, const Request& request, const std::filesyst
         }
         return Outcome::Done;
     }
-    if (planned.plan.appendsTo(before.size)) {
+    if (!planned.utf16Text && planned.plan.appendsTo(before.size)) {
         return appendInPlace(cache, file, before, planned);
     }
     return rewrite(cache, file, before, planned, target);
@@ -264,6 +287,12 @@ bool writeString(std::string_view section, std::string_view key, std::string_vie
     ProfileProcessState& state = profileProcessState();
     const std::scoped_lock lock(state.mutex);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        // Held across the change, so ziq2-history deleting an entry of this file meanwhile
+        // cannot lose it; a missing file has no entry to delete.
+        const FileLock fileLock = FileLock::acquire(target);
+        if (fileLock.status() == FileLock::Status::Failed) {
+            return false;
+        }
         switch (writeOnce(state.cache, request, target)) {
         case Outcome::Done:
             return true;

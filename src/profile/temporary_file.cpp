@@ -32,11 +32,11 @@ std::filesystem::path candidateName(const std::filesystem::path& target) {
 } // namespace
 
 std::optional<TemporaryFile> TemporaryFile::createBeside(const std::filesystem::path& target,
-                                                         std::uint32_t mode) {
+                                                         io::NewFileRights rights) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::filesystem::path path = candidateName(target);
         io::OpenStatus status = io::OpenStatus::Ok;
-        io::File file = io::File::createNew(path, mode, status);
+        io::File file = io::File::createNew(path, rights, status);
         if (file.isOpen()) {
             return TemporaryFile(std::move(file), std::move(path));
         }

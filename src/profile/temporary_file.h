@@ -13,7 +13,7 @@ namespace ziq::profile {
 class TemporaryFile {
 public:
     static std::optional<TemporaryFile> createBeside(const std::filesystem::path& target,
-                                                     std::uint32_t mode);
+                                                     io::NewFileRights rights);
 
     TemporaryFile(TemporaryFile&& other) noexcept;
     TemporaryFile& operator=(TemporaryFile&&) = delete;

@@ -55,10 +55,10 @@ void showFlag(QCheckBox* box, const std::string& value) {
     }
 }
 
-std::string hitAndRunNotice(const std::string& programDir) {
+std::string hitAndRunNotice(const std::string& iniPath) {
     return "NOTICE: Once you check this option and save it, this program will open, do its job, "
            "then exit.  The only way back in is to edit " +
-           joinProgramPath(programDir, "ziq2.ini") +
+           iniPath +
            " and set HITNRUN=0 or simply delete ziq.ini to reset all settings.  You could also "
            "run the command: \"ZIQ2.exe 99\"";
 }
@@ -352,7 +352,8 @@ OptionsChoice OptionsWindow::choice() const {
 
 void OptionsWindow::hitAndRunChanged(bool checked) {
     if (checked) {
-        program_.showMessage(hitAndRunNotice(program_.app.programDir), MessageIcon::Critical);
+        program_.showMessage(hitAndRunNotice(settingsFilePath(program_.app)),
+                             MessageIcon::Critical);
     }
 }
 

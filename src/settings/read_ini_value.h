@@ -1,5 +1,7 @@
 #pragma once
 
+#include "profile/profile_file.h"
+
 #include <string>
 #include <string_view>
 
@@ -11,5 +13,7 @@ struct SettingKey;
 std::string ReadIniValue(std::string_view section, std::string_view key, const std::string& path);
 // The same for one of the program's own settings.
 std::string ReadIniValue(SettingKey where, const std::string& path);
+// The same, saying whether the file could be read.
+std::string ReadIniValue(SettingKey where, const std::string& path, profile::FileState& state);
 
 } // namespace ziq

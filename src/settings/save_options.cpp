@@ -23,8 +23,8 @@ struct Step {
     const char* text; // what a selected option button writes
 };
 
-// The order matters: the file is written key by key and the result of the last write is
-// the one that decides the warning.
+// The order matters: the file is written key by key, and each write leaves its result for
+// the next to see.
 constexpr std::array<Step, 20> kSteps{{
     {Source::Check, 1, kClipboardOnKey, nullptr},
     {Source::Check, 2, kBeepOnKey, nullptr},
@@ -66,7 +66,8 @@ bool folderToWrite(std::uint8_t changed, std::string& pending) {
 
 bool writeSetting(std::string_view section, std::string_view key, std::string_view value,
                   const std::string& iniPath) {
-    return profile::writeString(section, key, value, filePath(iniPath));
+    return profile::writeString(section, key, value, filePath(iniPath),
+                                profile::NewFileAccess::NotChangedByOthers);
 }
 
 void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoice& choice) {
@@ -79,6 +80,8 @@ void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoic
     BrowseState& browse = state.browse;
     settings.iniPath = settingsFilePath(state.app);
 
+    // Any key lost is a save the user must hear of, not only a failed last one.
+    bool lostAny = false;
     for (const Step& step : kSteps) {
         std::string_view value; // refers to a constant or to a pending path
         switch (step.source) {
@@ -106,9 +109,10 @@ void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoic
         }
         state.lastWriteResult =
             write(step.where.section, step.where.key, value, settings.iniPath) ? 1 : 0;
+        lostAny = lostAny || state.lastWriteResult == 0;
     }
 
-    if (state.lastWriteResult == 0) {
+    if (lostAny) {
         messages.show(kSaveError, MessageIcon::Critical, state.appTitle);
     }
     LoadSettings(state, messages);

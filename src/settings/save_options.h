@@ -26,7 +26,7 @@ bool writeSetting(std::string_view section, std::string_view key, std::string_vi
                   const std::string& iniPath);
 
 // Writes every choice (and each log folder the user went to choose) to "ziq2.ini", warns
-// when the last write failed, then reloads the settings so the program follows them.
+// once when any write failed, then reloads the settings so the program follows them.
 void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoice& choice);
 void SaveOptions(ProgramState& state, MessageBoxes& messages, const OptionsChoice& choice,
                  const SettingWriter& write);

@@ -148,6 +148,7 @@ TEST(LocalInstanceChannel, ClosingRemovesTheSocket) {
 }
 #endif
 
+#ifndef _WIN32
 TEST(LocalInstanceChannel, TheChannelIsPerUserAndDesktopSession) {
     const QByteArray display = qgetenv("DISPLAY");
     qputenv("DISPLAY", ":7.0");
@@ -165,6 +166,23 @@ TEST(LocalInstanceChannel, TheChannelIsPerUserAndDesktopSession) {
     EXPECT_TRUE(screen0.contains(QStringLiteral("ZIQ2")));
     EXPECT_FALSE(screen0.contains(QLatin1Char(':'))) << "safe as a file name";
 }
+#else
+TEST(LocalInstanceChannel, TheChannelIsPerUserSidAndSession) {
+    const QString sid = QStringLiteral("S-1-5-21-1004336348-1177238915-682003330-1001");
+    const QString otherUser = QStringLiteral("S-1-5-21-1004336348-1177238915-682003330-1002");
+    EXPECT_NE(windowsInstanceScope(sid, 1), windowsInstanceScope(sid, 2));
+    EXPECT_NE(windowsInstanceScope(sid, 1), windowsInstanceScope(otherUser, 1));
+    EXPECT_EQ(windowsInstanceScope(sid, 1), sid + QStringLiteral("-1"));
+    // The display plays no part: every session of the machine sees the same pipe names.
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":7");
+    const QString here = LocalInstanceChannel(QStringLiteral("ZIQ2")).serverName();
+    qputenv("DISPLAY", ":8");
+    EXPECT_EQ(LocalInstanceChannel(QStringLiteral("ZIQ2")).serverName(), here);
+    qputenv("DISPLAY", display);
+    EXPECT_TRUE(here.startsWith(QStringLiteral("ZIQ2-S-1-"))) << qPrintable(here);
+}
+#endif
 
 } // namespace
 } // namespace ziq

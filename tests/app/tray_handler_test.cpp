@@ -9,6 +9,11 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace ziq::test {
 namespace {
@@ -49,12 +54,17 @@ protected:
 };
 
 TEST_F(TrayHandler, RightButtonReleaseOpensTheMenuAndIsBusyOnlyWhileItIsOpen) {
-    MenuWatch menu(form());
+    FakeTrayHost& host = tp.trayHost;
+    std::pair<int, int> hostToldWhileOpen;
+    MenuWatch menu(form(), [&] { hostToldWhileOpen = {host.menusOpening, host.menusClosed}; });
     EXPECT_FALSE(form().menuBusy);
     form().pichookMouseMove(kRightButtonUp);
     EXPECT_EQ(menu.openings, 1);
     EXPECT_TRUE(menu.busyWhileOpen);
     EXPECT_FALSE(form().menuBusy);
+    // The tray host hears of the menu before it opens and once it has closed.
+    EXPECT_EQ(hostToldWhileOpen, std::make_pair(1, 0));
+    EXPECT_EQ(host.menusClosed, 1);
     EXPECT_EQ(form().trayMessage, 517);
     EXPECT_FALSE(optionsVisible());
     // Not a one-off: the next release opens it again.
@@ -99,6 +109,24 @@ TEST_F(TrayHandler, EveryOtherMouseEventDoesNothing) {
     EXPECT_EQ(menu.openings, 0);
     EXPECT_FALSE(optionsVisible());
 }
+
+#ifdef _WIN32
+// Wine keeps no foreground rule for menus to show the fault; the calls are there.
+TEST(SystemTrayHostMenu, TheOwnerIsBroughtForwardThenToldOnceTheMenuHasClosed) {
+    QWidget owner;
+    SystemTrayHost host;
+    host.menuOpening(owner);
+    const HWND window = reinterpret_cast<HWND>(owner.winId());
+    EXPECT_EQ(GetForegroundWindow(), window);
+    host.menuClosed(owner);
+    MSG message;
+    bool told = false;
+    while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
+        told = told || message.message == WM_NULL;
+    }
+    EXPECT_TRUE(told);
+}
+#endif
 
 TEST(TrayMessage, ActivationReasonsBecomeMouseMessageCodes) {
     EXPECT_EQ(trayMessageFor(QSystemTrayIcon::DoubleClick), 515);

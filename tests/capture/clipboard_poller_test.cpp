@@ -295,6 +295,18 @@ TEST_P(ClipboardPollerTest, SecretClipboardIsLeftExactlyAsItIs) {
     EXPECT_EQ(logFiles(), 0u);
 }
 
+TEST_P(ClipboardPollerTest, ContentWhoseSecrecyCannotBeToldIsLeftUnreadTillTheNextTick) {
+    copy(QStringLiteral("held open by another program"));
+    clipboard.untoldSecrecy = 1;
+    tick();
+    EXPECT_EQ(clipboard.reads, 0);
+    EXPECT_TRUE(window().text().isEmpty());
+    EXPECT_EQ(clipboard.clears, 0);
+    tick();
+    EXPECT_EQ(window().text(), "held open by another program");
+    EXPECT_EQ(clipboard.writes, QStringList{"held open by another program"});
+}
+
 TEST_P(ClipboardPollerTest, TicksDuringAnOpenBoxCaptureNothing) {
     breakLogFolder();
     copy(QStringLiteral("first"));

@@ -66,12 +66,12 @@ TEST_F(QtClipboardTest, RecognisesPasswordManagerMarks) {
     marked->setText(QStringLiteral("hunter2"));
     marked->setData(QStringLiteral("x-kde-passwordManagerHint"), "secret");
     offer(marked);
-    EXPECT_TRUE(clipboard.isSecret());
+    EXPECT_EQ(clipboard.isSecret(), true);
 
     auto* plain = new QMimeData;
     plain->setText(QStringLiteral("hunter2"));
     offer(plain);
-    EXPECT_FALSE(clipboard.isSecret());
+    EXPECT_EQ(clipboard.isSecret(), false);
 }
 
 TEST_F(QtClipboardTest, TheTextIsKeptOnlyWhereTheSystemCanHoldIt) {

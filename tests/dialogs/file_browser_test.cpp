@@ -76,6 +76,30 @@ TEST_F(FileBrowserTest, DriveListShowsTheMountedVolumes) {
     EXPECT_TRUE(b.Drive1->drive().isEmpty()); // none current until the opener picks one
 }
 
+TEST(DriveListLetters, OnlyLocalFixedDrivesAreAskedForTheirLabel) {
+    using Kind = DriveList::DriveKind;
+    QStringList asked;
+    // A: removable, C: and D: fixed, X: a network drive.
+    const unsigned long mask = 1UL | (1UL << 2) | (1UL << 3) | (1UL << 23);
+    const QList<Volume> volumes = DriveList::lettersToVolumes(
+        mask,
+        [](const QString& root) {
+            return root == QStringLiteral("C:/") || root == QStringLiteral("D:/") ? Kind::Fixed
+                                                                                  : Kind::Other;
+        },
+        [&](const QString& root) {
+            asked.push_back(root);
+            return root == QStringLiteral("C:/") ? QStringLiteral("System") : QString();
+        });
+    ASSERT_EQ(volumes.size(), 4);
+    EXPECT_EQ(volumes[0].root, QStringLiteral("A:/"));
+    EXPECT_EQ(volumes[1].root, QStringLiteral("C:/"));
+    EXPECT_EQ(volumes[1].label, QStringLiteral("System"));
+    EXPECT_EQ(volumes[3].root, QStringLiteral("X:/"));
+    EXPECT_TRUE(volumes[3].label.isEmpty());
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("C:/"), QStringLiteral("D:/")}));
+}
+
 TEST_F(FileBrowserTest, HasNoIconNotEvenTheProgramsOne) {
     QPixmap programIcon(16, 16);
     programIcon.fill(Qt::blue);

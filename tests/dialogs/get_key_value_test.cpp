@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace ziq::test {
 namespace {
 
@@ -99,10 +104,20 @@ TEST_F(GetKeyValueTest, NumberGivesItsHexadecimalText) {
     EXPECT_EQ(value, "&hFFFFFFFF");
 }
 
-TEST_F(GetKeyValueTest, OtherTypesCountAsFoundButLeaveTheTextAlone) {
-    registry.setValue(kKey, "PATH", 2, std::string("%ProgramFiles%\\x.exe\0", 21));
+TEST_F(GetKeyValueTest, ExpandableTextIsReadExpanded) {
+#ifdef _WIN32
+    SetEnvironmentVariableA("ZIQ_TEST_TOOLS", "C:\\Tools");
+#else
+    setenv("ZIQ_TEST_TOOLS", "C:\\Tools", 1);
+#endif
+    registry.setValue(kKey, "PATH", kRegExpandSz,
+                      std::string("%ZIQ_TEST_TOOLS%\\x.exe %ZIQ_NOT_SET% 5%\0", 40));
     EXPECT_TRUE(read());
-    EXPECT_EQ(value, "stale");
+    EXPECT_EQ(value, "C:\\Tools\\x.exe %ZIQ_NOT_SET% 5%");
+    EXPECT_TRUE(allKeysClosed());
+}
+
+TEST_F(GetKeyValueTest, OtherTypesCountAsFoundButLeaveTheTextAlone) {
     registry.setValue(kKey, "PATH", 3, "\x01\x02");
     EXPECT_TRUE(read());
     EXPECT_EQ(value, "stale");

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -122,6 +124,19 @@ TEST(FileLookupTest, OnlyAbsoluteFoldersOfTheSearchPathAreSearched) {
     fs::current_path(previous);
     EXPECT_EQ(fromEmpty, std::nullopt);
     EXPECT_EQ(fromAbsolute, (folder.path() / "hardinfo").string());
+}
+#else
+TEST_F(StartSysInfoTest, WithoutRegistryValuesMsinfo32OfTheSystemFolderIsStarted) {
+    writeProgram(folder.path() / "msinfo32.exe");
+    EXPECT_TRUE(startTool(folder.path().string()));
+    EXPECT_EQ(started, std::vector<std::string>{(folder.path() / "msinfo32.exe").string()});
+    // The system folder, not the PATH, which may lead anywhere.
+    const std::string system = sysInfoSearchPath();
+    EXPECT_TRUE(fs::is_directory(system)) << system;
+    std::string name = fs::path(system).filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return char(std::tolower(c)); });
+    EXPECT_EQ(name, "system32");
 }
 #endif
 

@@ -2,8 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#ifndef ZIQ2_STAMPED_PASTE
+#error "ZIQ2_STAMPED_PASTE must name the test's stamped paste"
+#endif
+
 namespace ziq::e2e {
 namespace {
+
+// Asks for the clipboard with the time it took in when it started (tests/e2e/helpers).
+class StampedPaste : public HelperProcess {
+public:
+    StampedPaste() : HelperProcess(QStringLiteral(ZIQ2_STAMPED_PASTE), {}) {}
+    QByteArray paste() {
+        process_.write("go\n");
+        process_.waitForFinished(15000);
+        return process_.readAllStandardOutput();
+    }
+};
 
 class CaptureHitAndRun : public testing::Test {
 protected:
@@ -61,9 +76,14 @@ TEST_F(CaptureHitAndRun, Argument99KeepsItRunningAndExitKeepsTheText) {
     EXPECT_TRUE(waitUntil([] { return clipboardTargets().contains("text/plain"); }));
     EXPECT_EQ(clipboardText(), text);
 
+    // As a compositor asks that carries X11's clipboard to Wayland, stamped with the time of
+    // the program's claim: the keeper answers it too.
+    StampedPaste stamped;
+    ASSERT_TRUE(stamped.ready());
     program.terminate();
     ASSERT_TRUE(program.waitForExit());
     EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(stamped.paste(), text);
     EXPECT_EQ(clipboardText(), text);
     EXPECT_TRUE(keeperRunning(program));
 }

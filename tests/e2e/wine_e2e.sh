@@ -3,7 +3,8 @@
 # tools/with_display.sh (openbox, trayer), with xclip as the other program.
 # usage: wine_e2e.sh ZIP SECRET_OWNER   (WINEPREFIX set; run by tools/windows_check.sh, with a
 # tray of fixed width: ZIQ_TRAY_WIDTH in tools/with_display.sh)
-# SECRET_OWNER is tests/e2e/helpers/secret_clipboard_owner.cpp built for Windows.
+# SECRET_OWNER is tests/e2e/helpers/secret_clipboard_owner.cpp built for Windows; the other
+# helpers built for Windows are found beside it.
 set -euo pipefail
 zip=$(realpath "$1")
 secret_owner=$(realpath "${2:?usage: wine_e2e.sh ZIP SECRET_OWNER}")
@@ -11,6 +12,7 @@ work=$(mktemp -d)
 pid=""
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    windows_seams_cleanup
     exec 7>&- || true
     wineserver -k 2>/dev/null || true
     rm -rf "$work"
@@ -88,7 +90,8 @@ keep_session() {
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 session=$(ps -o sid= -p $$ | tr -d ' ')
 xclip_gone() { ! pgrep -x -s "$session" xclip >/dev/null; } # it has lost the clipboard to us
-rewritten() { timeout 3 xclip -selection clipboard -o -t TARGETS 2>/dev/null | grep -q Wine; }
+rewritten() { xclip_gone && holds "$1"; } # ZIQ2 took the clipboard from xclip, with this text
+offers() { timeout 3 xclip -selection clipboard -o -t TARGETS 2>/dev/null | grep -qx -- "$1"; }
 holds() { [ "$(timeout 3 xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }
 left_text() { ended && holds "$1"; } # the program has ended, and its text is there
 file_has() { grep -qs -- "$2" "$dir"/$1; } # a file name or a pattern
@@ -104,7 +107,7 @@ fresh() {
     dir=$work/$1
     mkdir -p "$dir"
     (cd "$dir" && cmake -E tar xf "$zip")
-    dir=$(echo "$dir"/ZIQ2-*-windows-x64)
+    dir=$dir/ZIQ2
 }
 settings() { # the defaults, initialised, with KEY=VALUE of [ZIQ] changed
     {
@@ -128,7 +131,7 @@ check "the icon docks in the tray" docked
 # Capture: a copy is logged and rewritten by ZIQ2; a link reaches the link log.
 copy "plain from xclip"
 check "a copy is logged" file_has '2*.txt' 'TEXT=plain from xclip'
-check "the clipboard is rewritten" rewritten
+check "the clipboard is rewritten" rewritten "plain from xclip"
 copy "http://example.org/wine"
 check "a link reaches the link log" file_has 'u2*.txt' 'http://example.org/wine'
 
@@ -192,6 +195,127 @@ start 99
 check "99: captured" file_has ziq.txt 'TEXT=kept running'
 check "99: still running" kill -0 "$pid"
 
+# Hand-made and busy settings files: one in the ANSI code page (cmd's echo) and one in UTF-16
+# (Notepad's "Unicode") name a folder "M\xfcller"; both are read, and the capture is logged there.
+# Then ziq2.ini is held without sharing at start-up, as antivirus does, until half a second
+# after the icon docked: ZIQ2 waits for it, greets no one and keeps the user's values.
+holder=$(dirname "$secret_owner")/ziq2-test-file-holder.exe
+muller=$'M\xc3\xbcller'
+ini_naming() { # the settings, UTF-8, with the clipboard log in that folder
+    local content folder
+    settings
+    content=$(<"$dir/ziq2.ini")
+    folder="$(winepath -w "$dir")\\"
+    printf '%s\n' "${content/"SAVEDFILEPATH=$folder"/"SAVEDFILEPATH=$folder$muller\\"}"
+}
+no_box() { ! visible_box; }
+for encoding in ansi utf16; do
+    fresh "$encoding"
+    mkdir "$dir/$muller"
+    case $encoding in
+    ansi) ini_naming | iconv -f UTF-8 -t CP1252 >"$dir/ziq2.ini.new" ;;
+    utf16) { printf '\xff\xfe' && ini_naming | iconv -f UTF-8 -t UTF-16LE; } >"$dir/ziq2.ini.new" ;;
+    esac
+    mv "$dir/ziq2.ini.new" "$dir/ziq2.ini"
+    copy "into the $encoding folder"
+    start
+    check "$encoding ziq2.ini: captured into its folder" file_has "$muller/ziq.txt" "TEXT=into the $encoding folder"
+    check "$encoding ziq2.ini: no box" no_box
+done
+
+fresh held
+settings
+cp "$dir/ziq2.ini" "$work/held.ini"
+rm -f "$work/release" && mkfifo "$work/release"
+wine "$holder" "$(winepath -w "$dir/ziq2.ini")" 500 <"$work/release" >"$work/holder.txt" 2>&1 &
+exec 8>"$work/release"
+check "held: ziq2.ini is held" grep -qs held "$work/holder.txt"
+copy "after the hold"
+start
+check "held: the icon docks" docked
+echo go >&8
+check "held: ziq2.ini released" grep -qs released "$work/holder.txt"
+exec 8>&-
+check "held: the user's values: captured into ziq.txt" file_has ziq.txt 'TEXT=after the hold'
+check "held: no welcome box" no_box
+check "held: ziq2.ini as it was" cmp -s "$dir/ziq2.ini" "$work/held.ini"
+
+# A busy clipboard. A secret whose clipboard is held open while ZIQ2 looks is looked at again
+# once it is free, never logged. Beside a listener that holds the clipboard open at every
+# change, as Windows' clipboard history service does, every copy is logged once and left as
+# plain text, never empty; the text ZIQ2 leaves outlives ZIQ2 killed.
+history_listener=$(dirname "$secret_owner")/ziq2-test-clipboard-history.exe
+logged_once() { [ "$(grep -c -E "^TEXT=$1"$'\r?$' "$dir/ziq.txt" 2>/dev/null)" = 1 ]; }
+looked_after_release() { sed -n '/^released/,$p' "$1" | grep -q examined; }
+taken_as_plain() { xclip_gone && holds "$1"; }
+absent() { ! "$@" >/dev/null; }
+fresh busy
+keep_session
+settings
+start
+check "busy: the icon docks" docked
+out=$work/secret-held.txt
+wine "$secret_owner" history0 "secret held" 2500 >"$out" 2>/dev/null &
+check "busy: a secret on the clipboard, held open" grep -qs held "$out"
+check "busy: the secret's clipboard released" grep -q released "$out"
+check "busy: the secret looked at once released" looked_after_release "$out"
+copy "after the held secret"
+check "busy: the copy after the secret is logged" logged_once "after the held secret"
+check "busy: the held secret never logged" absent file_has ziq.txt "secret held"
+listened=$work/listened.txt
+wine "$history_listener" 100 >"$listened" 2>/dev/null &
+listener=$!
+check "busy: the listener hears the clipboard" grep -qs listening "$listened"
+for copy in $(seq 20); do
+    copy "busy copy $copy"
+    check "busy: copy $copy logged" logged_once "busy copy $copy"
+    check "busy: copy $copy left as plain text" taken_as_plain "busy copy $copy"
+done
+for copy in $(seq 20); do
+    logged_once "busy copy $copy" || { echo "FAIL busy: copy $copy logged again"; failures=$((failures + 1)); }
+done
+check "busy: the listener never found the clipboard empty" absent grep -qx 'changed: ' "$listened"
+copy "killed after its capture"
+check "kill: captured" logged_once "killed after its capture"
+check "kill: taken as plain text" taken_as_plain "killed after its capture"
+wine taskkill /F /IM ZIQ2.exe >/dev/null 2>&1 || true
+check "kill: ZIQ2 ended" ended
+check "kill: the text is still pasteable" holds "killed after its capture"
+kill "$listener" 2>/dev/null || true
+pid=""
+
+# Windows seams: a release unpacked over the last one keeps its settings and logs; a
+# network drive for the folder browser below (Wine calls it one; ZIQ2 lists it without
+# reading its label).
+system32=$WINEPREFIX/drive_c/windows/system32
+network_drive=$WINEPREFIX/dosdevices/y:
+windows_seams_cleanup() {
+    [ -L "$network_drive" ] && rm -f "$network_drive"
+    wine reg delete 'HKLM\Software\Wine\Drives' /v y: /f >/dev/null 2>&1 || true
+    local hidden
+    for hidden in "$system32/msinfo32.exe" "$system32/notepad.exe" "$system32/../notepad.exe"; do
+        [ -e "$hidden.hidden" ] && mv -f "$hidden.hidden" "$hidden"
+    done
+    return 0
+}
+hide() { mv "$1" "$1.hidden"; }
+unhide() { mv "$1.hidden" "$1"; }
+fresh update
+settings
+printf '[20200101120000]\r\nTEXT=from the last release\r\n' >"$dir/ziq.txt"
+cp "$dir/ziq2.ini" "$work/update.ini"
+(cd "$work/update" && cmake -E tar xf "$zip") # the next release, over the last one
+check "update: the zip unpacks into the same folder, ZIQ2" test -f "$work/update/ZIQ2/ZIQ2.exe"
+check "update: ziq2.ini kept" cmp -s "$dir/ziq2.ini" "$work/update.ini"
+start
+copy "after the update"
+check "update: captured into the kept log" file_has ziq.txt 'TEXT=after the update'
+check "update: the last release's entries stay" file_has ziq.txt 'TEXT=from the last release'
+check "update: no welcome box" no_box
+mkdir -p "$work/share"
+ln -sfn "$work/share" "$network_drive"
+wine reg add 'HKLM\Software\Wine\Drives' /v y: /d network /f >/dev/null 2>&1
+
 # Windows' own: secret content, the Options window, its folder browser, About and the help.
 not() { ! "$@" >/dev/null; }
 wait_for_briefly() { # wait_for for a few seconds, for what is tried again when it fails
@@ -246,7 +370,13 @@ for mode in exclude history0; do
     out=$work/secret-$mode.txt
     wine "$secret_owner" "$mode" "secret $mode" >"$out" 2>/dev/null &
     check "secret $mode: on the clipboard" grep -qs ready "$out"
-    check "secret $mode: looked at" grep -q examined "$out"
+    # The exclusion marker tells by its presence alone, and nothing of it is read: the copy
+    # after it waits till the marker is on the clipboard that Wine shares with xclip.
+    if [ "$mode" = exclude ]; then
+        check "secret $mode: shared" offers ExcludeClipboardContentFromMonitorProcessing
+    else
+        check "secret $mode: looked at" grep -q examined "$out"
+    fi
     check "secret $mode: not rewritten" not grep -q lost "$out"
     copy "after $mode"
     check "secret $mode: the next copy is logged" file_has ziq.txt "TEXT=after $mode"
@@ -263,12 +393,14 @@ check "options: the new frequency saved" in_ini $'^FREQUENCY=3\r$'
 check "options: ziq2.ini keeps CRLF" crlf_only ziq2.ini
 
 # About: the system information tool is the one the (Wine) registry names. Stock Wine names
-# none, and ZIQ2 says so; its box's text, copied with Ctrl+C, is captured like any copy.
+# none; without System32's msinfo32.exe either, ZIQ2 says so; its box's text, copied with
+# Ctrl+C, is captured like any copy.
 msinfo='HKLM\SOFTWARE\Microsoft\Shared Tools\MSINFO'
 tool='C:\windows\system32\msinfo32.exe'
 tool_started() { pgrep -i -x "${tool##*\\}" >/dev/null; }
 registry_path() { wine reg query "$msinfo" /v PATH 2>/dev/null | sed -n 's/^ *PATH *REG_SZ *//p' | tr -d '\r'; }
 wine reg delete "$msinfo" /v PATH /f >/dev/null 2>&1 || true # as stock Wine has it
+hide "$system32/msinfo32.exe"
 check "about: options open" options_opened
 key_in "$options" alt+a
 check "about: the window opens" visible '^About ZIQ2$'
@@ -280,6 +412,7 @@ check "about: the box tells it" file_has ziq.txt 'System Information Is Unavaila
 key_in "$(shown '^ZIQ2$')" Return
 check "about: its box is answered" not visible '^ZIQ2$'
 check "about: no tool started yet" not tool_started
+unhide "$system32/msinfo32.exe"
 wine reg add "$msinfo" /v PATH /d "$tool" /f >/dev/null 2>&1
 check "about: the registry names the tool" test "$(registry_path)" = "$tool"
 key_in "$(shown '^About ZIQ2$')" alt+s
@@ -287,6 +420,46 @@ check "about: starts the tool the registry names" tool_started
 click_twips "$(shown '^About ZIQ2$')" 4215 4245 2745 1260 345 # OK: the tool has the focus
 check "about: OK closes it" not visible '^About ZIQ2$'
 wine reg delete "$msinfo" /v PATH /f >/dev/null 2>&1 || true
+
+# Windows seams: the tool named by an expandable registry path, or by none at all (then
+# System32's); Help tells the user when Notepad cannot start.
+tool_ended() { # ends the tools started so far, by their ids
+    local tools
+    tools=$(pgrep -i -x "${tool##*\\}") || return 0
+    kill $tools 2>/dev/null || true
+    ! tool_started
+}
+about_starts_tool() { # what: the About window opened from Options, System Info pressed
+    check "$1: the last tool ended" tool_ended
+    check "$1: options open" options_opened
+    key_in "$options" alt+a
+    check "$1: the About window opens" visible '^About ZIQ2$'
+    key_in "$(shown '^About ZIQ2$')" alt+s
+    check "$1: starts the tool" tool_started
+    check "$1: no box" not visible '^ZIQ2$'
+    click_twips "$(shown '^About ZIQ2$')" 4215 4245 2745 1260 345
+    check "$1: OK closes it" not visible '^About ZIQ2$'
+    key_in "$options" Escape
+    check "$1: options closed" not visible '^ZIQ Options$'
+}
+wine reg add "$msinfo" /v PATH /t REG_EXPAND_SZ /d '%SystemRoot%\system32\msinfo32.exe' /f >/dev/null 2>&1
+about_starts_tool "about, REG_EXPAND_SZ"
+wine reg delete "$msinfo" /v PATH /f >/dev/null 2>&1 || true
+about_starts_tool "about, none named: System32's"
+tool_ended || true
+hide "$system32/notepad.exe"
+hide "$system32/../notepad.exe"
+check "help, no Notepad: options open" options_opened
+click_twips "$options" 8115 240 7440 1215 495
+check "help, no Notepad: ZIQ2 says so" visible '^ZIQ2$'
+key_in "$(shown '^ZIQ2$')" ctrl+c
+check "help, no Notepad: the box names the help file" file_has ziq.txt 'Could not open the help file .*ziqhelp.txt\.'
+key_in "$(shown '^ZIQ2$')" Return
+check "help, no Notepad: its box is answered" not visible '^ZIQ2$'
+unhide "$system32/notepad.exe"
+unhide "$system32/../notepad.exe"
+key_in "$options" Escape
+check "help, no Notepad: options closed" not visible '^ZIQ Options$'
 
 # Help: Notepad shows the help text.
 check "help: options open" options_opened

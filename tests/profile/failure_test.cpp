@@ -77,6 +77,113 @@ TEST_F(Failures, UnreadableFileReadsAsDefault) {
 }
 #endif
 
+#ifdef _WIN32
+// Antivirus, the search indexer and sync tools open files for a moment without sharing them.
+TEST_F(Failures, AReplacementWaitsForAnotherProgramsHandle) {
+    for (const int releasedAt : {2, 0}) {
+        setContent("[a]\r\nx=1\r\n[b]\r\n");
+        // Reading and writing shared, deleting not: the rewrite's replacement is refused.
+        HANDLE held = CreateFileW(file().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        int pauses = 0;
+        testing::setRetryPause([&] {
+            if (++pauses == releasedAt) {
+                CloseHandle(held);
+                held = INVALID_HANDLE_VALUE;
+            }
+        });
+        const bool written = write("a", "y", "2");
+        testing::setRetryPause({});
+        if (held != INVALID_HANDLE_VALUE) {
+            CloseHandle(held);
+        }
+        SCOPED_TRACE(releasedAt);
+        EXPECT_EQ(written, releasedAt != 0);
+        EXPECT_EQ(pauses, releasedAt != 0 ? releasedAt : 20);
+        EXPECT_EQ(content(), written ? "[a]\r\nx=1\r\ny=2\r\n[b]\r\n" : "[a]\r\nx=1\r\n[b]\r\n");
+        // WORKAROUND: Wine's ReplaceFileW leaves the rf*.tmp file it made whenever it fails.
+        std::size_t ours = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+            const std::wstring name = entry.path().filename().wstring();
+            ours += name.starts_with(L"rf") && name.ends_with(L".tmp") ? 0 : 1;
+        }
+        EXPECT_EQ(ours, 1U);
+    }
+}
+
+struct AclFacts {
+    bool isProtected = false; // its own, nothing inherited from the folder
+    bool userAllowed = false;
+    bool othersAllowed = false; // anyone but the user, SYSTEM and the Administrators
+};
+
+AclFacts aclOf(const std::filesystem::path& path) {
+    AclFacts facts;
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &acl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return facts;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    facts.isProtected = (control & SE_DACL_PROTECTED) != 0;
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    std::vector<BYTE> user(256);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, user.data(), DWORD(user.size()), &size);
+    CloseHandle(token);
+    const PSID userSid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    for (DWORD i = 0; acl != nullptr && i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)) ||
+            ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) {
+            continue;
+        }
+        const PSID sid = &ace->SidStart;
+        if (EqualSid(sid, userSid)) {
+            facts.userAllowed = true;
+        } else if (!IsWellKnownSid(sid, WinLocalSystemSid) &&
+                   !IsWellKnownSid(sid, WinBuiltinAdministratorsSid)) {
+            facts.othersAllowed = true;
+        }
+    }
+    LocalFree(descriptor);
+    return facts;
+}
+
+// Wine keeps no ACL of a file's own: it shows the Unix mode it made of it.
+bool underWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+TEST_F(Failures, NewPrivateFilesGetAnAclOfTheirOwn) {
+    ASSERT_TRUE(writeString("s", "k", "v", file("log.txt"), NewFileAccess::OwnerOnly));
+    ASSERT_TRUE(writeString("s", "k", "v", file("ziq2.ini"), NewFileAccess::NotChangedByOthers));
+    ASSERT_TRUE(writeString("s", "k", "v", file("other.ini")));
+    for (const char* name : {"log.txt", "ziq2.ini"}) {
+        SCOPED_TRACE(name);
+        const AclFacts facts = aclOf(file(name));
+        EXPECT_TRUE(facts.userAllowed);
+        EXPECT_FALSE(facts.othersAllowed);
+        EXPECT_TRUE(facts.isProtected || underWine());
+    }
+    if (underWine()) {
+        EXPECT_TRUE(aclOf(file("other.ini")).othersAllowed); // the folder's rights, for contrast
+    }
+    // A rewrite keeps the file's attributes.
+    ASSERT_TRUE(SetFileAttributesW(file("other.ini").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_NE(GetFileAttributesW(file("other.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0U);
+    ASSERT_TRUE(writeString("a", "k", "v", file("other.ini")));
+    ASSERT_TRUE(writeString("s", "k", "changed", file("other.ini")));
+    EXPECT_EQ(content("other.ini"), "[s]\r\nk=changed\r\n[a]\r\nk=v\r\n");
+    EXPECT_NE(GetFileAttributesW(file("other.ini").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0U);
+}
+#endif
+
 struct Scenario {
     const char* name;
     bool exists;

@@ -119,6 +119,12 @@ TEST_P(ExternalChanges, OnACoarseClockAnEditInTheTickOfOurWriteIsNoticed) {
 TEST_P(ExternalChanges, AnEditWhileOurAppendIsSlowIsNoticed) {
     // Another program edits the file while our process, slow or preempted, is still inside its
     // append: the same stamp, and after the notice of our own write.
+#ifdef _WIN32
+    if (GetParam()) {
+        GTEST_SKIP() << "Windows reports our append only once the file is flushed and closed: "
+                        "a same-size edit in the same file time before that counts as ours";
+    }
+#endif
     testing::simulateTimestampGranularity(1'000'000'000);
     int edits = 0;
     testing::setAfterOwnWrite([&] {
@@ -163,7 +169,7 @@ std::string watchingName(const ::testing::TestParamInfo<bool>& info) {
     return info.param ? "Watched" : "Unwatched";
 }
 
-#ifdef __linux__
+#if defined(__linux__) || defined(_WIN32)
 const auto kWatching = ::testing::Bool();
 #else
 const auto kWatching = ::testing::Values(false); // no change notices here

@@ -10,12 +10,17 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "profile/profile_file.h"
 #include "profile/profile_test_hooks.h"
 #include "support/unprivileged.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h.
+#include <aclapi.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -110,6 +110,42 @@ TEST_F(Writing, UnicodeBytesPassThrough) {
     EXPECT_EQ(read(section, key), value);
 }
 
+// As Notepad saves "Unicode": read, and written back in UTF-16 with its own line breaks.
+TEST_F(Writing, AUtf16FileStaysUtf16) {
+    const auto utf16 = [](std::string_view ascii) {
+        std::string out = "\xFF\xFE";
+        for (const char c : ascii) {
+            out += std::string{c, '\0'};
+        }
+        return out;
+    };
+    const std::string muller = "M\xC3\xBCller";
+    setContent(utf16("[ZIQ]\r\nFIRSTRUN=9\r\nSAVEDFILEPATH=D:\\M") + "\xFC\0"s +
+               utf16("ller\\\r\n[LINKCATCHER]\r\nON=1\r\n").substr(2));
+    EXPECT_EQ(read("ZIQ", "SAVEDFILEPATH"), "D:\\" + muller + "\\");
+    EXPECT_EQ(read("LINKCATCHER", "ON"), "1");
+    const std::string before = content();
+    ASSERT_TRUE(write("ZIQ", "FIRSTRUN", "9"));
+    EXPECT_EQ(content(), before); // the same value writes nothing
+    ASSERT_TRUE(write("ZIQ", "ON", "1"));
+    ASSERT_TRUE(write("LINKCATCHER", "ON", "0"));
+    ASSERT_TRUE(write("NEW", "K", "\xF0\x9F\x98\x80"));
+    EXPECT_EQ(content(),
+              utf16("[ZIQ]\r\nFIRSTRUN=9\r\nSAVEDFILEPATH=D:\\M") + "\xFC\0"s +
+                  utf16("ller\\\r\nON=1\r\n[LINKCATCHER]\r\nON=0\r\n[NEW]\r\nK=").substr(2) +
+                  "\x3D\xD8\x00\xDE"s + utf16("\r\n").substr(2));
+    EXPECT_EQ(read("NEW", "K"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(entriesIn(folder_), 1U);
+    // A lone surrogate and an odd last byte survive a rewrite; a mark alone is an empty file.
+    setContent(utf16("[s]\r\nk=") + "\x00\xD8"s + utf16("\r\nx").substr(2) + "y");
+    ASSERT_TRUE(write("s", "k2", "v"));
+    EXPECT_EQ(content(), utf16("[s]\r\nk=") + "\x00\xD8"s + utf16("\r\nx").substr(2) + "y\0"s +
+                             utf16("\r\nk2=v\r\n").substr(2));
+    setContent("\xFF\xFE");
+    ASSERT_TRUE(write("s", "k", "v"));
+    EXPECT_EQ(content(), utf16(native("[s]\nk=v\n")));
+}
+
 TEST_F(Writing, ALongFileNameStillGetsItsTemporaryFile) {
     const std::string name = std::string(240, 'n') + ".ini";
     setContent("[a]\nx=1\n[b]\n", name);

@@ -1,6 +1,7 @@
 #include "settings/load_settings.h"
 
 #include "profile/profile_file.h"
+#include "profile/profile_test_hooks.h"
 #include "settings/program_state.h"
 #include "settings/read_ini_value.h"
 #include "settings/settings_paths.h"
@@ -12,6 +13,10 @@
 
 #include <filesystem>
 #include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace ziq {
 namespace {
@@ -177,6 +182,27 @@ TEST_F(LoadSettingsTest, UnwritableFolderWelcomesThenReportsAtEveryStart) {
     }
 }
 
+TEST_F(LoadSettingsTest, FilesKeptOutsideTheProgramFolderAreWrittenAndNamedThere) {
+    state.app.settingsDir = (folder.path() / "config").string();
+    state.app.logDir = (folder.path() / "data").string();
+    fs::create_directory(state.app.settingsDir);
+    load();
+    const std::string ini = state.app.settingsDir + kPathSeparator + "ziq2.ini";
+    EXPECT_EQ(state.settings.iniPath, ini);
+    EXPECT_EQ(ReadIniValue(kFirstRunKey, ini), "9");
+    EXPECT_EQ(state.settings.savedFilePath, state.app.logDir + kPathSeparator);
+    EXPECT_EQ(state.settings.linkSavedFilePath, state.app.logDir + kPathSeparator);
+    EXPECT_FALSE(fs::exists(iniPath()));
+
+    std::ofstream(folder.path() / "plain") << "x";
+    state.app.settingsDir = (folder.path() / "plain" / "config").string();
+    messages.shown.clear();
+    load();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, "Error Writing to " + state.app.settingsDir + kPathSeparator +
+                                          "ziq2.ini, make sure it is not write protected.");
+}
+
 TEST_F(LoadSettingsTest, LongValuesComeBackCutTo126Characters) {
     load();
     const std::string longPath(200, 'p');
@@ -215,6 +241,26 @@ TEST_F(LoadSettingsTest, OddFilesLoadByTheProfileRules) {
     EXPECT_EQ(state.settings.savedFilePath, dir);
 }
 
+// cmd's echo and PowerShell 5 write the ANSI code page, which Windows reads as such.
+TEST_F(LoadSettingsTest, AFolderInTheAnsiCodePageIsReadOnWindows) {
+    const std::string dir = dirWithSeparator();
+    std::ofstream(iniPath(), std::ios::binary) << "[ZIQ]\r\nFIRSTRUN=9\r\nSAVEDFILEPATH=" << dir
+                                               << "M\xFCller" << kPathSeparator << "\r\n";
+    load();
+    EXPECT_TRUE(messages.shown.empty());
+#ifdef _WIN32
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the test's text is in code page 1252";
+    }
+    EXPECT_EQ(state.settings.savedFilePath, dir + "M\xC3\xBCller" + kPathSeparator);
+#else
+    EXPECT_EQ(state.settings.savedFilePath, dir + "M\xFCller" + kPathSeparator);
+#endif
+    // Whatever the text, its path is a path or none, never an exception.
+    EXPECT_NO_THROW(filePath(state.settings.savedFilePath + "\xFF\xC3"));
+    EXPECT_TRUE(filePath(state.settings.savedFilePath).is_absolute());
+}
+
 TEST_F(LoadSettingsTest, HugeFileLoads) {
     {
         std::ofstream out(iniPath(), std::ios::binary);
@@ -240,6 +286,72 @@ TEST_F(LoadSettingsTest, SettingsPathThatIsAFolderIsReportedNotFatal) {
               "Error Writing to " + iniPath() + ", make sure it is not write protected.");
     EXPECT_EQ(state.lastWriteResult, 0);
 }
+
+// A file that is there but cannot be read is no first run: nothing is written over it, the
+// program runs with the defaults (or, reloading, with what it has) and says so.
+TEST_F(LoadSettingsTest, AFileThatCannotBeReadIsKeptAndReported) {
+    load();
+    write("ZIQ", "SAVETYPE", "1");
+    write("ZIQ", "HITNRUN", "1");
+    const std::string before = slurp();
+    const std::string error =
+        "Error Writing to " + iniPath() + ", make sure it is not write protected.";
+    for (const bool reload : {false, true}) {
+        messages.shown.clear();
+        state.settings = Settings{};
+        state.settings.frequency = reload ? "4" : "";
+        profile::testing::injectIoFailure(1); // the first read's open
+        load();
+        profile::testing::injectIoFailure(0);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, error);
+        EXPECT_EQ(slurp(), before);
+        EXPECT_EQ(state.settings.saveType, "3");
+        EXPECT_EQ(state.settings.frequency, reload ? "4" : "1");
+        EXPECT_EQ(state.settings.savedFilePath, dirWithSeparator());
+        EXPECT_EQ(state.settings.hitAndRun, 0);
+    }
+}
+
+#ifdef _WIN32
+// Antivirus or a sync tool holds the file without sharing it for a moment at log-on.
+TEST_F(LoadSettingsTest, AFileHeldByAnotherProgramIsWaitedFor) {
+    load();
+    write("ZIQ", "SAVETYPE", "1");
+    const std::string before = slurp();
+    const std::wstring path = fs::path(iniPath()).wstring();
+    for (const int releasedAt : {3, 0}) {
+        HANDLE held =
+            CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        int pauses = 0;
+        profile::testing::setRetryPause([&] {
+            if (++pauses == releasedAt) {
+                CloseHandle(held);
+                held = INVALID_HANDLE_VALUE;
+            }
+        });
+        messages.shown.clear();
+        state.settings = Settings{};
+        load();
+        profile::testing::setRetryPause({});
+        if (held != INVALID_HANDLE_VALUE) {
+            CloseHandle(held);
+        }
+        SCOPED_TRACE(releasedAt);
+        EXPECT_EQ(slurp(), before);
+        if (releasedAt != 0) {
+            EXPECT_EQ(pauses, releasedAt);
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_EQ(state.settings.saveType, "1");
+        } else {
+            EXPECT_EQ(pauses, 20); // about a second, then the program runs without it
+            EXPECT_EQ(messages.shown.size(), 1u);
+            EXPECT_EQ(state.settings.saveType, "3");
+        }
+    }
+}
+#endif
 
 TEST(SettingsPath, RootFolderGetsNoDoubledSeparator) {
 #ifdef _WIN32

@@ -169,5 +169,16 @@ TEST_F(OptionsLoadTest, ProgramAtARootFormsTheSettingsPathWithOneSeparator) {
               std::string::npos);
 }
 
+TEST_F(OptionsLoadTest, NoticeNamesTheSettingsFileWhereverItIsKept) {
+    program().app.settingsDir = tp.path("config");
+    OptionsWindow& w = open();
+    w.Check7->setChecked(false);
+    w.Check7->click();
+    ASSERT_FALSE(tp.messages.shown.empty());
+    EXPECT_NE(tp.messages.shown.back().text.find(" edit " + tp.path("config") + kPathSeparator +
+                                                 "ziq2.ini and "),
+              std::string::npos);
+}
+
 } // namespace
 } // namespace ziq::test

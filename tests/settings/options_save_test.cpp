@@ -120,15 +120,17 @@ TEST_F(SaveOptionsTest, WritesEveryKeyInOrderAndFolderKeysOnlyOnceChosen) {
     EXPECT_EQ(stored("ZIQ", "FIRSTRUN"), "9");
 }
 
-TEST_F(SaveOptionsTest, EachWriteRecordsItsResultAndOnlyTheLastDecidesTheWarning) {
+TEST_F(SaveOptionsTest, EachWriteRecordsItsResultAndAnyLostKeyWarnsOnce) {
     const OptionsChoice choice = choiceOf({1}, {1, 8, 10});
 
-    // Every write but the last fails: nothing is said.
+    // Writes before the last fail: the keys they lost are told of, once.
     SaveOptions(
         state, messages, choice,
         recorder({"ZIQ/ON", "ZIQ/BEEPON", "ZIQ/FREQUENCY", "ZIQ/HITNRUN", "LINKCATCHER/AUTOSAVE"}));
-    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, kSaveError);
     EXPECT_EQ(state.lastWriteResult, 1);
+    messages.shown.clear();
     // What each write found is what the one before it left.
     ASSERT_EQ(resultSeenBefore.size(), writes.size());
     EXPECT_EQ(resultSeenBefore[1], 0); // after ON failed

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -185,15 +186,26 @@ TEST_F(OptionsWindowTest, FolderToolTipsNameTheSavedFoldersWhenThePointerMoves) 
 
 #ifdef _WIN32
 TEST_F(OptionsWindowTest, HelpOpensTheHelpTextInNotepad) {
-    // Notepad gets the path as one argument and tells the user itself of a missing file.
+    // Notepad, by its full path in the Windows folder, gets the path as one argument and
+    // tells the user itself of a missing file.
     const std::string help = tp.path("ziqhelp.txt");
     OptionsWindow& w = open();
     w.Command5->click();
     ASSERT_EQ(tp.desktop.started.size(), 1u);
-    EXPECT_EQ(tp.desktop.started[0],
-              (QStringList{QStringLiteral("notepad"), QString::fromStdString(help)}));
+    ASSERT_EQ(tp.desktop.started[0].size(), 2);
+    EXPECT_TRUE(
+        tp.desktop.started[0][0].endsWith(QStringLiteral("\\notepad.exe"), Qt::CaseInsensitive))
+        << qPrintable(tp.desktop.started[0][0]);
+    EXPECT_TRUE(QFileInfo(tp.desktop.started[0][0]).isAbsolute());
+    EXPECT_EQ(tp.desktop.started[0][1], QString::fromStdString(help));
     EXPECT_TRUE(tp.desktop.opened.empty());
     EXPECT_TRUE(tp.messages.shown.empty());
+
+    // A Notepad that does not start is reported.
+    tp.desktop.startSucceeds = false;
+    w.Command5->click();
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].text, "Could not open the help file " + help + ".");
 }
 #else
 TEST_F(OptionsWindowTest, HelpOpensTheHelpTextBesideTheProgram) {

@@ -31,11 +31,15 @@ public:
         return text;
     }
     bool hasText() override { return hasTextOverride.value_or(!text.isEmpty()); }
-    bool isSecret() override {
+    std::optional<bool> isSecret() override {
         pending_ = pendingAnswers > 0;
         if (pending_) {
             --pendingAnswers;
             return false;
+        }
+        if (untoldSecrecy > 0) {
+            --untoldSecrecy;
+            return std::nullopt;
         }
         return secret;
     }
@@ -90,6 +94,7 @@ public:
     int failReads = 0;      // the next N reads fail
     int failWrites = 0;     // the next N writes (and clears before them) do not take
     int pendingAnswers = 0; // the next N looks answer later, through answer()
+    int untoldSecrecy = 0;  // the next N looks cannot tell whether the content is secret
     // Runs at the start of every read (counted in `reads`), e.g. to let another program
     // change the clipboard, or fail one read, between two reads of one tick.
     std::function<void()> beforeRead;
@@ -135,7 +140,11 @@ public:
     }
     std::chrono::milliseconds now() override { return time; }
     std::chrono::milliseconds doubleClickInterval() override { return interval; }
+    void menuOpening(QWidget& /*owner*/) override { ++menusOpening; }
+    void menuClosed(QWidget& /*owner*/) override { ++menusClosed; }
     TrayKind trayKind = TrayKind::IconEvents;
+    int menusOpening = 0;
+    int menusClosed = 0;
     std::function<void()> trayAppeared;
     std::chrono::milliseconds time{1000000};
     std::chrono::milliseconds interval{400};

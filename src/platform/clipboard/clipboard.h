@@ -16,10 +16,17 @@ public:
     // The clipboard's plain text, empty when it holds none; nullopt when the read failed.
     virtual std::optional<QString> readText() = 0;
     virtual bool hasText() = 0;
-    // Content that a password manager marked as secret must be left alone.
-    virtual bool isSecret() = 0;
+    // Content that a password manager marked as secret must be left alone. Nothing when that
+    // cannot be told now: then nothing may be read, and the content is looked at again later.
+    virtual std::optional<bool> isSecret() = 0;
     virtual bool clear() = 0;
     virtual bool writeText(const QString& text) = 0;
+    // Clears the clipboard and puts `text` on it; where the system can, as one change that no
+    // other program comes between. True once the text is there.
+    virtual bool replaceText(const QString& text) {
+        clear();
+        return writeText(text);
+    }
     // A count that moves on whenever the content may have changed, by this program or another;
     // nullopt where the system does not say (then only a read tells).
     virtual std::optional<std::uint64_t> changeCount() = 0;

@@ -3,6 +3,7 @@
 #include "platform/clipboard/clipboard_flush.h"
 #include "platform/clipboard/clipboard_sequence.h"
 #include "platform/clipboard/keeper_launch.h"
+#include "platform/clipboard/native_clipboard.h"
 #include "platform/clipboard/secret_clipboard.h"
 #include "platform/clipboard/plain_text_mime_data.h"
 
@@ -43,6 +44,9 @@ QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("xcb") || platform == QLatin1String("windows")) {
         sequence_ = ClipboardSequence::open();
+    }
+    if (platform == QLatin1String("windows")) {
+        native_ = NativeClipboard::open();
     }
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
         QObject::connect(clipboard, &QClipboard::changed, context_.get(),
@@ -89,7 +93,11 @@ std::optional<QString> QtClipboard::readAnyText(const std::function<bool()>& unc
     if (!unchanged()) {
         return std::nullopt; // asked last thing before the text, which may be secret
     }
-    return data->text();
+    QString text = data->text();
+    if (text.isEmpty() && native_ != nullptr && native_->textOffered()) {
+        return std::nullopt; // the toolkit could not open the clipboard: not an empty text
+    }
+    return text;
 }
 
 bool QtClipboard::hasText() {
@@ -98,13 +106,19 @@ bool QtClipboard::hasText() {
         return false;
     }
     const QMimeData* data = clipboardData();
-    const bool text = data != nullptr && data->hasText() && !isFileList(*data);
+    // The toolkit has no formats at all while another program holds the clipboard open.
+    const bool offered =
+        native_ != nullptr ? native_->textOffered() : data != nullptr && data->hasText();
+    const bool text = offered && data != nullptr && !isFileList(*data);
     guard_.readDone(started, ClipboardReadGuard::Clock::now(), !text);
     return text;
 }
 
-bool QtClipboard::isSecret() {
+std::optional<bool> QtClipboard::isSecret() {
     secretCheckedAt_ = sequenceNow();
+    if (native_ != nullptr) {
+        return native_->isSecret();
+    }
     return secretNow();
 }
 
@@ -141,7 +155,14 @@ bool QtClipboard::clear() {
     return true;
 }
 
+bool QtClipboard::replaceText(const QString& text) {
+    return native_ != nullptr ? native_->replaceWithText(text) : Clipboard::replaceText(text);
+}
+
 bool QtClipboard::writeText(const QString& text) {
+    if (native_ != nullptr) {
+        return native_->replaceWithText(text);
+    }
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard == nullptr) {
         return false;
@@ -177,7 +198,11 @@ std::optional<std::uint64_t> QtClipboard::changeCount() {
 
 bool QtClipboard::keepTextAfterExit() {
     QClipboard* clipboard = QGuiApplication::clipboard();
+    if (native_ != nullptr && native_->holdsOurText()) {
+        return true; // set rendered: the system holds it
+    }
     if (clipboard != nullptr && QGuiApplication::platformName() == QLatin1String("windows")) {
+        // A text copied in one of our windows, not yet rewritten.
         return clipboard->ownsClipboard() && flushClipboardForOthers();
     }
     if (clipboard == nullptr || QGuiApplication::platformName() != QLatin1String("xcb") ||

@@ -13,6 +13,7 @@ class QObject;
 namespace ziq {
 
 class ClipboardSequence;
+class NativeClipboard;
 
 // The system clipboard through Qt. A file list counts as holding no text, even where the
 // file manager also offers the paths as text: rewriting it would lose the copied files.
@@ -25,12 +26,14 @@ public:
 
     std::optional<QString> readText() override;
     bool hasText() override;
-    bool isSecret() override;
+    std::optional<bool> isSecret() override;
     bool clear() override;
     bool writeText(const QString& text) override;
+    bool replaceText(const QString& text) override;
     std::optional<std::uint64_t> changeCount() override;
 
-    // On X11 only: there the clipboard's content lives in its owner.
+    // On X11 the clipboard's content lives in its owner; on Windows what the toolkit offers
+    // unrendered does.
     bool keepTextAfterExit() override;
 
 private:
@@ -43,6 +46,7 @@ private:
     std::optional<std::uint32_t> secretCheckedAt_; // the system's change count at isSecret()
     std::unique_ptr<QObject> context_;             // ends the clipboard connection with this object
     std::unique_ptr<ClipboardSequence> sequence_;  // where the system counts changes
+    std::unique_ptr<NativeClipboard> native_;      // where the system is asked directly
 };
 
 } // namespace ziq

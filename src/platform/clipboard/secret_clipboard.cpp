@@ -7,6 +7,11 @@ namespace ziq {
 
 namespace {
 
+constexpr std::string_view kExcludeFromMonitors = "ExcludeClipboardContentFromMonitorProcessing";
+constexpr std::string_view kViewerIgnore = "Clipboard Viewer Ignore";
+constexpr std::string_view kHistoryFlag = "CanIncludeInClipboardHistory";
+constexpr std::string_view kKdeHint = "x-kde-passwordManagerHint";
+
 // A Windows clipboard format name as the toolkit wraps it, or the name itself.
 std::string_view nativeName(std::string_view format) {
     constexpr std::string_view prefix = "application/x-qt-windows-mime;value=\"";
@@ -37,17 +42,16 @@ bool isSecretClipboard(
     const std::function<std::optional<std::string>(const std::string&)>& dataOf) {
     for (const std::string& format : formats) {
         const std::string_view name = nativeName(format);
-        if (name == "ExcludeClipboardContentFromMonitorProcessing" ||
-            name == "Clipboard Viewer Ignore") {
+        if (name == kExcludeFromMonitors || name == kViewerIgnore) {
             return true;
         }
-        if (name == "CanIncludeInClipboardHistory") {
+        if (name == kHistoryFlag) {
             const std::optional<std::string> flag = dataOf(format);
             if (!flag || isZeroDword(*flag)) {
                 return true;
             }
         }
-        if (name == "x-kde-passwordManagerHint") {
+        if (name == kKdeHint) {
             const std::optional<std::string> hint = dataOf(format);
             if (!hint || isSecretHint(*hint)) {
                 return true;
@@ -55,6 +59,13 @@ bool isSecretClipboard(
         }
     }
     return false;
+}
+
+const std::vector<std::string>& secretMarkerFormats() {
+    static const std::vector<std::string> markers{std::string(kExcludeFromMonitors),
+                                                  std::string(kViewerIgnore),
+                                                  std::string(kHistoryFlag), std::string(kKdeHint)};
+    return markers;
 }
 
 } // namespace ziq

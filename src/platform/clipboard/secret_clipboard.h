@@ -17,4 +17,9 @@ namespace ziq {
 bool isSecretClipboard(const std::vector<std::string>& formats,
                        const std::function<std::optional<std::string>(const std::string&)>& dataOf);
 
+// The names of every format above that can mark content as secret, those that mark it by
+// their presence alone first: where the system tells which formats are offered without
+// opening the clipboard (Windows), only these need asking about.
+const std::vector<std::string>& secretMarkerFormats();
+
 } // namespace ziq

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace ziq {
 
 enum class TrayKind {
@@ -29,6 +31,12 @@ public:
     // A clock that never jumps, to tell a double click from two clicks.
     virtual std::chrono::milliseconds now() = 0;
     virtual std::chrono::milliseconds doubleClickInterval() = 0;
+    // Around a menu the program pops up at its icon, `owner` being the icon's window. Windows
+    // gives such a menu the keyboard, and closes it at a click elsewhere, only when a window
+    // of its program was made the foreground window first, and shows it right the next time
+    // only after a message posted once it has closed.
+    virtual void menuOpening(QWidget& owner) { (void)owner; }
+    virtual void menuClosed(QWidget& owner) { (void)owner; }
 };
 
 class SystemTrayHost final : public TrayHost {
@@ -42,6 +50,8 @@ public:
     void watchForTray(std::function<void()> appeared) override;
     std::chrono::milliseconds now() override;
     std::chrono::milliseconds doubleClickInterval() override;
+    void menuOpening(QWidget& owner) override;
+    void menuClosed(QWidget& owner) override;
 
 private:
     struct Watch;

@@ -10,6 +10,9 @@ namespace ziq {
 struct AppInfo {
     std::string programDir;  // the executable's folder; trailing separator only at a root
     std::string commandLine; // the arguments after the program's name, joined by blanks
+    // The folders of "ziq2.ini" and of the default logs; empty means the program's own.
+    std::string settingsDir;
+    std::string logDir;
     int versionMajor = kVersionMajor;
     int versionMinor = kVersionMinor;
     int versionRevision = kVersionRevision;

@@ -27,5 +27,8 @@ std::string currentSearchPath();
 
 // Programs that show a summary of the system, looked for when the registry names none.
 std::span<const std::string_view> sysInfoPrograms();
+// Where they are looked for: the PATH; on Windows the system folder (System32), which holds
+// msinfo32.exe whatever the PATH says.
+std::string sysInfoSearchPath();
 
 } // namespace ziq

@@ -38,4 +38,8 @@ std::span<const std::string_view> sysInfoPrograms() {
     return kSysInfoPrograms;
 }
 
+std::string sysInfoSearchPath() {
+    return currentSearchPath();
+}
+
 } // namespace ziq

@@ -23,9 +23,16 @@ bool isExecutableFile(const std::string& path) {
     return isNormalFile(path);
 }
 
-// The registry lookups find the tool on Windows; nothing to guess there.
+// Where the registry names no tool, Windows' own.
 std::span<const std::string_view> sysInfoPrograms() {
-    return {};
+    static constexpr std::string_view kPrograms[] = {"msinfo32.exe"};
+    return kPrograms;
+}
+
+std::string sysInfoSearchPath() {
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(folder, length) : std::string();
 }
 
 } // namespace ziq

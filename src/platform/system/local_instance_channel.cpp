@@ -29,6 +29,7 @@ QString safeForFileName(QString text) {
     return text.replace(unsafe, QStringLiteral("_"));
 }
 
+#ifndef Q_OS_WIN
 QString userName() {
     for (const char* variable : {"USER", "USERNAME", "LOGNAME"}) {
         const QString name = qEnvironmentVariable(variable);
@@ -56,6 +57,7 @@ QString desktopSession() {
     }
     return QGuiApplication::platformName();
 }
+#endif
 
 QString channelFolder() {
 #ifdef Q_OS_WIN
@@ -90,8 +92,14 @@ std::optional<QByteArray> awaitLine(QLocalSocket& socket, int timeoutMs) {
 
 } // namespace
 
+#ifndef Q_OS_WIN
 QString instanceScope() {
     return safeForFileName(userName() + QLatin1Char('-') + desktopSession());
+}
+#endif
+
+QString windowsInstanceScope(const QString& userSid, unsigned long sessionId) {
+    return safeForFileName(userSid + QLatin1Char('-') + QString::number(sessionId));
 }
 
 LocalInstanceChannel::LocalInstanceChannel(const QString& name, QObject* parent) : QObject(parent) {

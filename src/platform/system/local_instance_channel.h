@@ -45,7 +45,9 @@ private:
 };
 
 // The user and the desktop session (the display the program shows on), in characters that
-// are safe in a file name.
+// are safe in a file name. On Windows the user's SID and the session id: a pipe name is seen
+// by every session of the machine, and a user name made safe may be another user's.
 QString instanceScope();
+QString windowsInstanceScope(const QString& userSid, unsigned long sessionId);
 
 } // namespace ziq

@@ -1,6 +1,7 @@
 #include "platform/system/qt_app_info.h"
 
 #include "platform/system/executable_directory.h"
+#include "platform/system/file_folders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +16,9 @@ AppInfo appInfoFromApplication(const QStringList& arguments) {
         info.programDir =
             QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
     }
+    const FileFolders folders = fileFoldersFor(info.programDir);
+    info.settingsDir = folders.settings;
+    info.logDir = folders.logs;
     info.commandLine = arguments.mid(1).join(QLatin1Char(' ')).toStdString();
     return info;
 }

@@ -12,7 +12,12 @@ inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002;
 
 // Value types as the registry reports them.
 inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2; // text naming %VARIABLES%
 inline constexpr std::uint32_t kRegDword = 4;
+
+// `text` with each %NAME% of a set environment variable replaced by its value, as Windows
+// expands REG_EXPAND_SZ values; other % signs stay as written.
+std::string expandEnvironmentStrings(const std::string& text);
 
 enum class RegistryStatus { Success, NotFound, AccessDenied, MoreData, Failed };
 

@@ -58,4 +58,22 @@ void SystemRegistry::closeKey(RegistryKey key) {
     RegCloseKey(reinterpret_cast<HKEY>(key));
 }
 
+std::string expandEnvironmentStrings(const std::string& text) {
+    std::string expanded(std::max<std::size_t>(text.size() + 1, 256), '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        // The count includes the terminating zero; more than the room means: try with that.
+        const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), expanded.data(),
+                                                       static_cast<DWORD>(expanded.size()));
+        if (needed == 0) {
+            return text;
+        }
+        if (needed <= expanded.size()) {
+            expanded.resize(needed - 1);
+            return expanded;
+        }
+        expanded.resize(needed);
+    }
+    return text;
+}
+
 } // namespace ziq

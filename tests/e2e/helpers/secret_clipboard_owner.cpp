@@ -1,8 +1,10 @@
 // A Windows program that puts text on the clipboard marked the way password managers mark
 // it, for the end-to-end run under Wine.
-// usage: ziq2-test-secret-owner exclude|history0 TEXT
+// usage: ziq2-test-secret-owner exclude|history0 TEXT [HOLD_MS]
 //   exclude:  "ExcludeClipboardContentFromMonitorProcessing" is on the clipboard
 //   history0: "CanIncludeInClipboardHistory" holds the DWORD 0
+//   HOLD_MS:  once set, the clipboard is held open that long ("held", then "released"), as
+//             a busy clipboard listener holds it
 // The text and "CanIncludeInClipboardHistory" are rendered only when asked for, so the
 // program can tell who looked: it prints "ready" once the clipboard is set, "examined" when
 // the history flag is read, "text read" when the text is, and "lost" when another program
@@ -10,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -65,9 +68,9 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring mode = argc == 3 ? argv[1] : L"";
+    const std::wstring mode = argc == 3 || argc == 4 ? argv[1] : L"";
     if (mode != L"exclude" && mode != L"history0") {
-        std::fprintf(stderr, "usage: ziq2-test-secret-owner exclude|history0 TEXT\n");
+        std::fprintf(stderr, "usage: ziq2-test-secret-owner exclude|history0 TEXT [HOLD_MS]\n");
         return 2;
     }
     text = argv[2];
@@ -96,6 +99,12 @@ int wmain(int argc, wchar_t** argv) {
     SetClipboardData(CF_UNICODETEXT, nullptr);
     CloseClipboard();
     say("ready");
+    if (argc == 4 && OpenClipboard(window)) {
+        say("held");
+        Sleep(static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+        CloseClipboard();
+        say("released");
+    }
 
     SetTimer(window, 1, 120000, nullptr);
     MSG message;

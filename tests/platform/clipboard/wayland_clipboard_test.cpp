@@ -47,7 +47,7 @@ TEST_P(WaylandClipboardTest, ReadsInTheBackgroundAndTellsWhenTheAnswerIsIn) {
     EXPECT_TRUE(clipboard.answerPending());
     EXPECT_EQ(readWhenAnswered(), QString("rich"));
     EXPECT_TRUE(clipboard.hasText());
-    EXPECT_FALSE(clipboard.isSecret());
+    EXPECT_EQ(clipboard.isSecret(), false);
 }
 
 TEST_P(WaylandClipboardTest, ACopyThatWaitsOnTheSocketCountsAtTheNextQuestion) {
@@ -90,7 +90,7 @@ TEST_P(WaylandClipboardTest, SecretsAndFileListsAreNoText) {
         {{"text/plain;charset=utf-8", "hunter2"}, {"x-kde-passwordManagerHint", "secret"}});
     clipboard.changeCount();
     readWhenAnswered();
-    EXPECT_TRUE(clipboard.isSecret());
+    EXPECT_EQ(clipboard.isSecret(), true);
     compositor.copy(
         {{"text/uri-list", "file:///tmp/a.txt\r\n"}, {"text/plain;charset=utf-8", "/tmp/a.txt"}});
     clipboard.changeCount();

@@ -92,9 +92,14 @@ TEST_F(RealRegistryTest, MissingValueOrKeyIsNotFound) {
     EXPECT_EQ(value, "");
 }
 
-TEST_F(RealRegistryTest, OtherTypesAreFoundButLeaveTheTextAlone) {
+TEST_F(RealRegistryTest, ExpandableTextIsExpandedAndOtherTypesLeaveTheTextAlone) {
     setText("Expand", "%SystemRoot%\\system32\\tool.exe", REG_EXPAND_SZ);
     EXPECT_TRUE(read("Expand"));
+    char root[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("SystemRoot", root, MAX_PATH), 0u);
+    EXPECT_EQ(value, std::string(root) + "\\system32\\tool.exe");
+    setText("Binary", "C:\\x", REG_BINARY);
+    EXPECT_TRUE(read("Binary"));
     EXPECT_EQ(value, "stale");
 }
 

@@ -184,7 +184,7 @@ bool WaylandClipboard::hasText() {
     return look != nullptr && plainTextOffered(*look);
 }
 
-bool WaylandClipboard::isSecret() {
+std::optional<bool> WaylandClipboard::isSecret() {
     if (Clipboard* qt = standIn()) {
         return qt->isSecret();
     }

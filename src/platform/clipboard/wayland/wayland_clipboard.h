@@ -37,7 +37,7 @@ public:
 
     std::optional<QString> readText() override;
     bool hasText() override;
-    bool isSecret() override;
+    std::optional<bool> isSecret() override;
     bool clear() override;
     bool writeText(const QString& text) override;
     std::optional<std::uint64_t> changeCount() override;
