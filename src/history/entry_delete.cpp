@@ -14,11 +14,6 @@ DeleteStatus deleteEntry(const LogFolders& folders, std::string_view id) {
     if (!parts) {
         return DeleteStatus::BadId;
     }
-#ifdef _WIN32
-    // WORKAROUND: on Windows a delete racing ZIQ2's own appends to the same log was seen to
-    // lose some of them (under Wine). Until that is understood the log is left as it is.
-    return DeleteStatus::Failed;
-#endif
     const profile::FileLock lock =
         profile::FileLock::acquire(logFilePath(folders, parts->kind, parts->fileName));
     switch (lock.status()) {

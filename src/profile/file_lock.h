@@ -13,7 +13,7 @@ class FileLock {
 public:
     enum class Status {
         Held,
-        Missing, // no such file: nothing to lock, creating it is safe
+        Missing, // no such file: creating it is safe (on Windows the name stays locked)
         Failed,  // not taken within the patience, or the system refused
     };
 
