@@ -26,6 +26,7 @@ if have_qt_windows; then
     WINEPATH=$(for folder in "${dll_folders[@]}"; do winepath -w "$folder"; done | paste -sd';')
     QT_PLUGIN_PATH=$(winepath -w "$qt_windows/plugins")
     export WINEPATH QT_PLUGIN_PATH
+    wine_settle
     tools/with_display.sh ctest --test-dir build-windows --output-on-failure -j1
     unset WINEPATH QT_PLUGIN_PATH
     zip=$(tools/package_windows.sh | tail -n1)

@@ -31,7 +31,12 @@ wine_environment() {
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="${WINEPREFIX:-$PWD/$1/wineprefix}"
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1 || true
+    wine_settle
 }
+# Waits till this prefix's Wine server has ended. Wine's desktop lives as long as its server and
+# keeps the display it found: one started before the X server (wineboot, winepath) would leave
+# every later window of the prefix without a graphics driver.
+wine_settle() { wineserver -w; }
 
 # End to end under Wine: the ZIQ2.exe unpacked from the zip, as a user runs it, with the
 # secret owner of the Windows test build (tests/e2e/wine_e2e.sh).
