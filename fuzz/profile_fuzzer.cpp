@@ -6,9 +6,12 @@
 //   - the written key reads back as the value's first line, trimmed, outer quotes removed;
 //   - every other key reads as it did before (unless the value's line breaks added lines);
 //   - a write that failed left the file byte for byte as it was, with no stray files.
+// A file that opens with FF FE is UTF-16 text, as Notepad saves it: the reference reads what it
+// says, and a value written into it comes back as it reads once made UTF-16.
 
 #include "profile/profile_file.h"
 #include "profile/profile_test_hooks.h"
+#include "profile/utf16_text.h"
 #include "reference_profile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -64,6 +67,15 @@ std::string readAll(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+bool isUtf16(const std::string& bytes) {
+    return bytes.starts_with(profile::kUtf16Mark);
+}
+
+// The text that the file's bytes stand for.
+std::string textOf(const std::string& bytes) {
+    return isUtf16(bytes) ? profile::utf8FromUtf16(std::string_view(bytes).substr(2)) : bytes;
+}
+
 void writeAll(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
@@ -114,8 +126,9 @@ std::optional<std::string> readThroughModule(const fs::path& file, const std::st
 // Every probe reads through the module exactly as the reference reads the bytes on disk.
 void checkReads(const fs::path& file, const Names& probes) {
     const std::string bytes = readAll(file);
+    const std::string text = textOf(bytes);
     for (const auto& [section, key] : probes) {
-        const auto expected = lookUp(bytes, section, key);
+        const auto expected = lookUp(text, section, key);
         const auto got = readThroughModule(file, section, key);
         if (got != expected) {
             fail("read differs from the reference", "[" + section + "] " + key + ": " + show(got) +
@@ -146,10 +159,10 @@ void write(FuzzedDataProvider& input, const fs::path& file, Names& written, bool
     const std::string text = value(input);
     const bool existed = fs::exists(file);
     const std::string before = existed ? readAll(file) : std::string();
-    Names probes = ziq::fuzz::namesIn(before);
+    Names probes = ziq::fuzz::namesIn(textOf(before));
     probes.insert(probes.end(), written.begin(), written.end());
     probes.emplace_back(section, key);
-    const auto old = snapshot(before, probes);
+    const auto old = snapshot(textOf(before), probes);
 
     if (inject) {
         profile::testing::injectIoFailure(input.ConsumeIntegralInRange(1, 40));
@@ -173,23 +186,31 @@ void write(FuzzedDataProvider& input, const fs::path& file, Names& written, bool
         }
         return;
     }
-    written.emplace_back(section, key);
     const std::string after = readAll(file);
+    // UTF-16 holds no byte that is not UTF-8: such a byte of a name or value is stored as U+FFFD.
+    const auto stored = [utf16 = isUtf16(after)](const std::string& part) {
+        return utf16 ? profile::utf8FromUtf16(profile::utf16FromUtf8(part)) : part;
+    };
+    const std::string storedSection = stored(section);
+    const std::string storedKey = stored(key);
+    written.emplace_back(storedSection, storedKey);
+    probes.emplace_back(storedSection, storedKey);
     const bool lineBreaks = text.find_first_of("\r\n") != std::string::npos;
-    if (ziq::fuzz::roundTrips(section, key)) {
-        const auto got = readThroughModule(file, section, key);
-        if (got != ziq::fuzz::readBack(text)) {
+    if (ziq::fuzz::roundTrips(storedSection, storedKey)) {
+        const auto got = readThroughModule(file, storedSection, storedKey);
+        if (got != ziq::fuzz::readBack(stored(text))) {
             fail("a written key does not read back", "[" + section + "] " + key + " = " + text +
                                                          "\ngot " + show(got) + "\nfile:\n" +
-                                                         after);
+                                                         textOf(after));
         }
         if (!lineBreaks) {
-            const auto now = snapshot(after, probes);
-            for (std::size_t i = 0; i < probes.size(); ++i) {
-                if (!sameKey(probes[i].first, probes[i].second, section, key) && now[i] != old[i]) {
-                    fail("a write changed another key", "[" + probes[i].first + "] " +
-                                                            probes[i].second + "\nbefore:\n" +
-                                                            before + "\nafter:\n" + after);
+            const auto now = snapshot(textOf(after), probes);
+            for (std::size_t i = 0; i < old.size(); ++i) {
+                if (!sameKey(probes[i].first, probes[i].second, storedSection, storedKey) &&
+                    now[i] != old[i]) {
+                    fail("a write changed another key",
+                         "[" + probes[i].first + "] " + probes[i].second + "\nbefore:\n" +
+                             textOf(before) + "\nafter:\n" + textOf(after));
                 }
             }
         }
@@ -231,7 +252,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (input.ConsumeIntegralInRange(0, 9)) {
         case 0: // someone else edits the file: later reads must see it
             writeAll(file, input.ConsumeRandomLengthString(256));
-            checkReads(file, ziq::fuzz::namesIn(readAll(file)));
+            checkReads(file, ziq::fuzz::namesIn(textOf(readAll(file))));
             break;
         case 1:
         case 2:
