@@ -384,10 +384,19 @@ for mode in exclude history0; do
 done
 
 # Options: "3 Medium" saved; Option1 stays in place whatever the font, the others move.
+# A click or key can go astray while Wine and the window manager hand the new window the
+# focus; then the save keeps the old frequency. The user would choose again: up to three times.
+choose_medium() {
+    xdotool windowactivate --sync "$options" >/dev/null 2>&1 || true
+    click_twips "$options" 8115 120 1080 1215 495
+    key_in "$options" Right Right alt+s
+    wait_for not visible '^ZIQ Options$' && wait_for_briefly in_ini $'^FREQUENCY=3\r$'
+}
 check "options: the window opens" options_opened
-xdotool windowactivate --sync "$options" >/dev/null 2>&1 || true
-click_twips "$options" 8115 120 1080 1215 495
-key_in "$options" Right Right alt+s
+for try in 1 2 3; do
+    choose_medium && break
+    [ "$try" = 3 ] || wait_for options_opened
+done
 check "options: saved and closed" not visible '^ZIQ Options$'
 check "options: the new frequency saved" in_ini $'^FREQUENCY=3\r$'
 check "options: ziq2.ini keeps CRLF" crlf_only ziq2.ini
@@ -421,6 +430,14 @@ click_twips "$(shown '^About ZIQ2$')" 4215 4245 2745 1260 345 # OK: the tool has
 check "about: OK closes it" not visible '^About ZIQ2$'
 wine reg delete "$msinfo" /v PATH /f >/dev/null 2>&1 || true
 
+# True once the Options window is gone; presses Esc in it while it is there. On a busy machine
+# the key can reach the window that had the focus before, a started tool's, so it is pressed
+# again, as a user would.
+options_escaped() {
+    visible '^ZIQ Options$' || return 0
+    key_in "$options" Escape
+    wait_for_briefly not visible '^ZIQ Options$'
+}
 # Windows seams: the tool named by an expandable registry path, or by none at all (then
 # System32's); Help tells the user when Notepad cannot start.
 tool_ended() { # ends the tools started so far, by their ids
@@ -439,8 +456,7 @@ about_starts_tool() { # what: the About window opened from Options, System Info 
     check "$1: no box" not visible '^ZIQ2$'
     click_twips "$(shown '^About ZIQ2$')" 4215 4245 2745 1260 345
     check "$1: OK closes it" not visible '^About ZIQ2$'
-    key_in "$options" Escape
-    check "$1: options closed" not visible '^ZIQ Options$'
+    check "$1: options closed" options_escaped
 }
 wine reg add "$msinfo" /v PATH /t REG_EXPAND_SZ /d '%SystemRoot%\system32\msinfo32.exe' /f >/dev/null 2>&1
 about_starts_tool "about, REG_EXPAND_SZ"
@@ -458,8 +474,7 @@ key_in "$(shown '^ZIQ2$')" Return
 check "help, no Notepad: its box is answered" not visible '^ZIQ2$'
 unhide "$system32/notepad.exe"
 unhide "$system32/../notepad.exe"
-key_in "$options" Escape
-check "help, no Notepad: options closed" not visible '^ZIQ Options$'
+check "help, no Notepad: options closed" options_escaped
 
 # Help: Notepad shows the help text.
 check "help: options open" options_opened
