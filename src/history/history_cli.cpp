@@ -4,6 +4,7 @@
 #include "history/history_scan.h"
 #include "history/text_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -13,19 +14,26 @@ namespace ziq::history {
 namespace {
 
 constexpr std::size_t kListedCharacters = 200;
+constexpr std::size_t kOutputBlock = std::size_t{64} << 10;
 
 const char* kindName(EntryKind kind) {
     return kind == EntryKind::Capture ? "capture" : "link";
 }
 
 std::string stampText(std::int64_t stamp, char between) {
-    char text[32];
-    const auto part = [&](int divisor, int modulo) {
-        return static_cast<int>(stamp / divisor % modulo);
+    std::string text = "0000-00-00 00:00:00";
+    text[10] = between;
+    const auto put = [&](std::size_t end, std::int64_t value, int digits) {
+        for (int k = 1; k <= digits; ++k, value /= 10) {
+            text[end - static_cast<std::size_t>(k)] = static_cast<char>('0' + value % 10);
+        }
     };
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d",
-                  static_cast<int>(stamp / 10000000000LL), part(100000000, 100), part(1000000, 100),
-                  between, part(10000, 100), part(100, 100), part(1, 100));
+    put(4, stamp / 10000000000LL, 4);
+    put(7, stamp / 100000000 % 100, 2);
+    put(10, stamp / 1000000 % 100, 2);
+    put(13, stamp / 10000 % 100, 2);
+    put(16, stamp / 100 % 100, 2);
+    put(19, stamp % 100, 2);
     return text;
 }
 
@@ -79,6 +87,7 @@ bool writeJsonLine(const Entry& entry, LogReader& reader, const std::string& id,
 int runList(const ListOptions& options, CliContext& context) {
     std::uint64_t printed = 0;
     bool readFailed = false;
+    std::string lines;
     const ScanReport report =
         scanHistory(context.folders, options.query, [&](const Entry& entry, LogReader& reader) {
             const std::string id = entryId(entry, reader);
@@ -89,12 +98,19 @@ int runList(const ListOptions& options, CliContext& context) {
             if (options.json) {
                 readFailed = !writeJsonLine(entry, reader, id, context.out) || readFailed;
             } else {
-                context.out << id << '\t' << stampText(entry.stamp, ' ') << '\t'
-                            << kindName(entry.kind) << '\t' << listedText(entry.text) << '\n';
+                // Written in blocks: a full search prints tens of thousands of lines.
+                lines.append(id).append(1, '\t').append(stampText(entry.stamp, ' '));
+                lines.append(1, '\t').append(kindName(entry.kind)).append(1, '\t');
+                lines.append(listedText(entry.text)).append(1, '\n');
+                if (lines.size() >= kOutputBlock) {
+                    context.out << lines;
+                    lines.clear();
+                }
             }
             ++printed;
             return !options.limit || printed < *options.limit;
         });
+    context.out << lines;
     context.out.flush();
     std::vector<std::string> problems = report.problems;
     if (readFailed) {
@@ -165,8 +181,15 @@ int parseDateArgument(const std::string& text) {
 }
 
 std::string listedText(std::string_view text) {
-    std::string out;
-    std::size_t count = 0;
+    // Most texts begin with plain ASCII, which is shown as it is.
+    const std::size_t most = std::min(text.size(), kListedCharacters);
+    std::size_t plain = 0;
+    while (plain < most && text[plain] >= 0x20 && text[plain] < 0x7F) {
+        ++plain;
+    }
+    std::string out(text.substr(0, plain));
+    text.remove_prefix(plain);
+    std::size_t count = plain;
     bool cut = false;
     bool afterCr = false;
     Utf8Pieces pieces;

@@ -26,6 +26,20 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
+// The last '[' in [data, data + size).
+const char* lastBracket(const char* data, std::size_t size) {
+#if defined(__GLIBC__)
+    return static_cast<const char*>(memrchr(data, '[', size));
+#else
+    for (std::size_t i = size; i > 0; --i) {
+        if (data[i - 1] == '[') {
+            return data + i - 1;
+        }
+    }
+    return nullptr;
+#endif
+}
+
 bool isLinkLog(const LogFile& file) {
     return kindOf(file.scheme) == EntryKind::Link;
 }
@@ -245,6 +259,81 @@ void LogReader::findOpeners(const View& view, std::uint64_t from, std::uint64_t 
     }
 }
 
+bool LogReader::clipOpenerAtBracket(const View& view, std::uint64_t bracket, std::uint64_t from,
+                                    Opener& out) const {
+    std::uint64_t lineStart = bracket;
+    while (lineStart > view.from && lineStart > contentStart_ &&
+           profile::isBlank(view.at(lineStart - 1))) {
+        --lineStart;
+    }
+    return lineStart >= from && lineStartAt(view, lineStart) && openerAt(view, lineStart, out);
+}
+
+bool LogReader::firstClipOpener(const View& view, std::uint64_t start, std::uint64_t to,
+                                Opener& out) const {
+    const std::uint64_t searchTo = std::min(view.to, to + kLookahead);
+    for (std::uint64_t i = std::max(start, view.from); i < searchTo;) {
+        const char* hit = static_cast<const char*>(
+            std::memchr(view.data + (i - view.from), '[', static_cast<std::size_t>(searchTo - i)));
+        if (hit == nullptr) {
+            return false;
+        }
+        const std::uint64_t at = view.from + static_cast<std::uint64_t>(hit - view.data);
+        if (clipOpenerAtBracket(view, at, start, out)) {
+            return out.at < to;
+        }
+        i = at + 1;
+    }
+    return false;
+}
+
+bool LogReader::lastClipOpener(const View& view, std::uint64_t from, std::uint64_t before,
+                               std::uint64_t bracketLimit, Opener& out) const {
+    std::size_t limit = static_cast<std::size_t>(std::min(view.to, bracketLimit) - view.from);
+    while (limit > 0) {
+        const char* hit = lastBracket(view.data, limit);
+        if (hit == nullptr || view.from + static_cast<std::uint64_t>(hit - view.data) < from) {
+            return false;
+        }
+        limit = static_cast<std::size_t>(hit - view.data);
+        if (clipOpenerAtBracket(view, view.from + limit, from, out) && out.at <= before) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void LogReader::findOpenersNearPlaces(const View& view, std::uint64_t from, std::uint64_t to,
+                                      std::uint64_t nextAt, std::vector<Opener>& out) const {
+    // Newest first here. The chunk's last entry may run beyond what is loaded, and its first
+    // marks where the next chunk's entries end: both are always handed out.
+    std::vector<Opener> found;
+    Opener opener;
+    if (!lastClipOpener(view, from, to - 1, to + kLookahead, opener)) {
+        return;
+    }
+    opener.end = nextAt;
+    found.push_back(opener);
+    for (auto place = places_.rbegin(); place != places_.rend(); ++place) {
+        const std::uint64_t at = view.from + *place;
+        if (at >= found.back().at) {
+            continue;
+        }
+        if (at < from || !lastClipOpener(view, from, at, at + 1, opener)) {
+            break;
+        }
+        found.push_back(opener);
+    }
+    if (firstClipOpener(view, from, to, opener) && opener.at < found.back().at) {
+        found.push_back(opener);
+    }
+    for (std::size_t k = 1; k < found.size(); ++k) {
+        Opener next;
+        found[k].end = firstClipOpener(view, found[k].textStart, to, next) ? next.at : nextAt;
+    }
+    out.assign(found.rbegin(), found.rend());
+}
+
 bool LogReader::sectionBefore(std::uint64_t before, Opener& out) {
     std::vector<char> piece;
     std::vector<Opener> found;
@@ -324,7 +413,7 @@ bool LogReader::previous(Entry& out) {
     while (!failed_) {
         if (nextOpener_ > 0) {
             const Opener& opener = openers_[--nextOpener_];
-            const std::uint64_t end = boundary_;
+            const std::uint64_t end = opener.end != 0 ? opener.end : boundary_;
             boundary_ = opener.at;
             if (opener.type == OpenerType::LinkHeader || !mayMatch(opener.textStart, end)) {
                 continue;
@@ -347,11 +436,15 @@ bool LogReader::previous(Entry& out) {
             return false;
         }
         openers_.clear();
-        findOpeners(loaded(), from, pos_, openers_);
         const View view = loaded();
         havePlaces_ =
             matcher_ != nullptr && !matcher_->empty() &&
             matcher_->places({view.data, static_cast<std::size_t>(view.to - view.from)}, places_);
+        if (havePlaces_ && !isLinkLog(file_)) {
+            findOpenersNearPlaces(view, from, pos_, boundary_, openers_);
+        } else {
+            findOpeners(view, from, pos_, openers_);
+        }
         nextOpener_ = openers_.size();
         pos_ = from;
         haveChunkSection_ = false;

@@ -16,10 +16,10 @@ namespace ziq::history {
 
 class WordMatcher;
 
-inline constexpr std::size_t kChunkBytes = std::size_t{4} << 20;
+inline constexpr std::size_t kChunkBytes = std::size_t{256} << 10;
 inline constexpr std::size_t kFirstChunkBytes = std::size_t{64} << 10;
 // Texts longer than this come as their beginning only (Entry::complete false).
-inline constexpr std::size_t kWholeTextLimit = kChunkBytes;
+inline constexpr std::size_t kWholeTextLimit = std::size_t{4} << 20;
 inline constexpr std::size_t kPreviewBytes = std::size_t{64} << 10;
 
 // Bytes read from a file; grows without clearing, and keeps its room for the next read.
@@ -75,6 +75,7 @@ public:
         std::int64_t stampPart = -1; // the section's or key's digits, -1 when not digits
         int digits = 0;              // how many digits that was
         int section = -1;            // link keys: the index of their header among the openers
+        std::uint64_t end = 0;       // where its entry ends, when found with it (else 0)
     };
     // Bytes [from, from + size) of the file.
     struct View {
@@ -89,6 +90,18 @@ private:
     // Openers whose line starts in [from, to) of the loaded bytes.
     void findOpeners(const View& view, std::uint64_t from, std::uint64_t to,
                      std::vector<Opener>& out) const;
+    // Clipboard logs searched for a word: only the openers of entries that hold one of its
+    // places, and the chunk's first and last, each with its end.
+    void findOpenersNearPlaces(const View& view, std::uint64_t from, std::uint64_t to,
+                               std::uint64_t nextAt, std::vector<Opener>& out) const;
+    // The first clipboard opener whose line starts in [start, to), or the last one whose line
+    // starts in [from, before] with its bracket before `bracketLimit`; false when there is none.
+    bool firstClipOpener(const View& view, std::uint64_t start, std::uint64_t to,
+                         Opener& out) const;
+    bool lastClipOpener(const View& view, std::uint64_t from, std::uint64_t before,
+                        std::uint64_t bracketLimit, Opener& out) const;
+    bool clipOpenerAtBracket(const View& view, std::uint64_t bracket, std::uint64_t from,
+                             Opener& out) const;
     bool lineStartAt(const View& view, std::uint64_t at) const;
     bool openerAt(const View& view, std::uint64_t lineStart, Opener& out) const;
     View loaded() const;

@@ -121,6 +121,48 @@ TEST(HistoryScan, ReadsAcrossPiecesNewestFirstAndAcrossSchemes) {
     EXPECT_THAT(scanned(logs.folders, query), ElementsAreArray({"20240102120000|link"}));
 }
 
+// A word search skips the entries that cannot hold the word without reading their headers;
+// it must still give exactly the entries of a full scan that hold it, across pieces too.
+TEST(HistoryScan, SearchGivesWhatAFullScanHolds) {
+    HistoryFolders logs;
+    static const char* const kParts[] = {"alpha ",
+                                         "[",
+                                         "]",
+                                         "\n",
+                                         "\r\n",
+                                         "  ",
+                                         "TEXT=",
+                                         "[20240101000009]",
+                                         "\n[20240101000009]\nno text\n",
+                                         "Zanzibar",
+                                         "20240101",
+                                         "x"};
+    std::string log;
+    unsigned seed = 7;
+    for (int i = 0; i < 70000; ++i) {
+        log += "[" + std::to_string(20240101000000LL + i) + "]\nTEXT=";
+        for (int k = 0; k < 6; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            log += kParts[(seed >> 16) % std::size(kParts)];
+        }
+        log += "\n";
+    }
+    writeBytes(logs.clips / "ziq.txt", log);
+    const std::vector<std::string> all = scanned(logs.folders);
+    ASSERT_GE(all.size(), 70000u); // some parts make openers of their own
+    for (const std::string word : {"zanzibar", "[2024", "20240101", "text=", "x", "]"}) {
+        std::vector<std::string> expected;
+        const WordMatcher matcher({word});
+        std::copy_if(all.begin(), all.end(), std::back_inserter(expected), [&](const auto& e) {
+            return matcher.matches(std::string_view(e).substr(e.find('|') + 1));
+        });
+        HistoryQuery query;
+        query.words = {word};
+        EXPECT_EQ(scanned(logs.folders, query), expected) << word;
+        EXPECT_FALSE(expected.empty()) << word;
+    }
+}
+
 TEST(WordMatch, FoldsCaseAndTakesEveryCharacterLiterally) {
     struct Case {
         std::vector<std::string> words;
