@@ -359,6 +359,10 @@ std::string readFile(const fs::path& file) {
     return out.str();
 }
 
+void writeFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
 bool haveDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY");
 }

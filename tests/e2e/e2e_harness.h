@@ -116,6 +116,7 @@ protected:
 };
 
 std::string readFile(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, const std::string& bytes);
 // Skips the calling test when no X server is available.
 bool haveDisplay();
 

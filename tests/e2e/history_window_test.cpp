@@ -56,5 +56,68 @@ TEST_F(HistoryWindowEndToEnd, TypedWordAndEnterPutTheLoggedTextOnTheClipboard) {
     EXPECT_EQ(clipboardText().value_or("(nothing)"), capture);
 }
 
+// ZIQ2 goes on logging into the same ziq.txt while the history window deletes an entry from
+// it: only that entry goes. The old entries make the rewrite long enough for ZIQ2's next
+// capture to come while it runs, now and then; both sides lock the file around a change.
+TEST_F(HistoryWindowEndToEnd, DeleteWhileZiq2LogsLosesNothing) {
+    program.writeSettings({{"ZIQ/BEEPON", "0"}, {"ZIQ/SAVETYPE", "1"}, {"ZIQ/FREQUENCY", "1"}});
+    constexpr int kOld = 200000;
+    std::string old;
+    for (int i = 0; i < kOld; ++i) {
+        old += "[" + std::to_string(20200101000000LL + i) + "]\r\nTEXT=old entry " +
+               std::to_string(i) + " of a long history\r\n";
+    }
+    writeFile(program.file("ziq.txt"), old);
+    program.start();
+    ASSERT_TRUE(program.running());
+    const auto logged = [&](const std::string& text) {
+        return waitUntil([&] { return allClipboardLogs(program).find(text) != std::string::npos; });
+    };
+    setClipboard("doomed password");
+    ASSERT_TRUE(logged("doomed password")) << program.whatItSaw();
+    waitForTheNextSecond();
+    setClipboard("kept before");
+    ASSERT_TRUE(logged("kept before")) << program.whatItSaw();
+
+    fs::copy_file(ZIQ2_HISTORY_BINARY, program.file("ziq2-history"));
+    QProcess history;
+    history.start(QString::fromStdString(program.file("ziq2-history").string()), {});
+    const std::optional<QString> window = waitForWindow(QStringLiteral("^ZIQ2 History$"));
+    ASSERT_TRUE(window.has_value()) << history.readAllStandardError().toStdString();
+    focusWindow(*window);
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
+             QStringLiteral("doomed")});
+    // Delete asks only once the search has found the entry: ask again until it does.
+    const auto asked = [] { return findWindows(QStringLiteral("^ZIQ2 History$")).size() == 2; };
+    for (int i = 0; i < 10 && !asked(); ++i) {
+        xdotool({QStringLiteral("key"), QStringLiteral("Delete")});
+        waitUntil(asked, 1s);
+    }
+    ASSERT_TRUE(asked());
+    xdotool({QStringLiteral("key"), QStringLiteral("y")});
+    std::vector<std::string> after;
+    for (int i = 1; i <= 4; ++i) {
+        after.push_back("kept after " + std::to_string(i));
+        setClipboard(QByteArray::fromStdString(after.back()));
+        ASSERT_TRUE(logged(after.back())) << program.whatItSaw();
+        waitForTheNextSecond();
+    }
+    ASSERT_TRUE(waitUntil([&] {
+        return allClipboardLogs(program).find("doomed") == std::string::npos;
+    })) << "the entry was not deleted";
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(history.waitForFinished(10000));
+    program.terminate();
+    ASSERT_TRUE(program.waitForExit());
+
+    const std::string log = readFile(program.file("ziq.txt"));
+    EXPECT_EQ(log.substr(0, old.size()), old);
+    for (const std::string& text : after) {
+        EXPECT_EQ(countOf(log, text), 1) << text;
+    }
+    EXPECT_EQ(countOf(log, "kept before"), 1);
+    EXPECT_EQ(countOf(log, "[20"), kOld + 5) << log.substr(old.size());
+}
+
 } // namespace
 } // namespace ziq::e2e
