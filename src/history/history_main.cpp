@@ -90,6 +90,13 @@ int main(int argc, char* argv[]) {
     app.settingsDir = ziq::fileFoldersFor(app.programDir).settings;
     const std::string settingsFile = ziq::settingsFilePath(app);
     if (!ziq::history::wantsCommandLine(arguments)) {
+#ifdef _WIN32
+        // Opened from a shortcut or a key, the window came with a console of its own.
+        DWORD processes[2];
+        if (GetConsoleProcessList(processes, 2) == 1) {
+            FreeConsole();
+        }
+#endif
         choosePlatform();
         return ziq::history::runHistoryWindow(argc, argv,
                                               ziq::history::logFoldersFromSettings(settingsFile));

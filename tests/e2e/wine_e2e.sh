@@ -312,6 +312,33 @@ copy "after the update"
 check "update: captured into the kept log" file_has ziq.txt 'TEXT=after the update'
 check "update: the last release's entries stay" file_has ziq.txt 'TEXT=from the last release'
 check "update: no welcome box" no_box
+
+# ziq2-history.exe from the zip reads the same ziq2.ini and logs: it lists, prints and copies
+# what ZIQ2 logged, and its window finds a typed word and Enter leaves that entry on the
+# clipboard.
+history() { (cd "$dir" && wine ziq2-history.exe "$@" 2>/dev/null); }
+logged_text="Grüße aus Köln, zweite Zeile"
+copy "$logged_text"
+check "history: ZIQ2 logs a non-ASCII capture" file_has ziq.txt 'zweite Zeile'
+listed() { history --list ZWEITE | grep -q $'\tcapture\t'"$logged_text"'$'; }
+check "history: --list finds it, letter case ignored" listed
+id=$(history --list --limit 1 zweite | cut -f1)
+printed() { [ "$(history --print "$id")" = "$logged_text" ]; }
+check "history: --print gives its exact text" printed
+copy "something else"
+check "history: another copy is rewritten" rewritten "something else"
+history --copy "$id" >/dev/null || true
+check "history: --copy leaves the entry on the clipboard" holds "$logged_text"
+copy "something else again"
+check "history: one more copy is rewritten" rewritten "something else again"
+(cd "$dir" && exec wine ziq2-history.exe >/dev/null 2>&1) &
+history_pid=$!
+check "history: the window opens" visible '^ZIQ2 History$'
+xdotool windowactivate --sync "$(shown '^ZIQ2 History$')" >/dev/null 2>&1 || true
+xdotool type --delay 30 zweite
+xdotool key Return
+window_copied() { ! kill -0 "$history_pid" 2>/dev/null && holds "$logged_text"; }
+check "history: Enter copies the entry found and closes the window" window_copied
 mkdir -p "$work/share"
 ln -sfn "$work/share" "$network_drive"
 wine reg add 'HKLM\Software\Wine\Drives' /v y: /d network /f >/dev/null 2>&1
