@@ -33,7 +33,7 @@ run() { # build folder
         tools/with_wayland.sh "$1/bench/bench_wayland_idle" --binary "$1/ZIQ2"
     fi
     if [ -x "$1/bench/bench_history" ]; then
-        "$1/bench/bench_history" --binary "$1/ziq2-history"
+        tools/with_display.sh "$1/bench/bench_history" --binary "$1/ziq2-history"
     fi
     if [ -x "$1/bench/bench_clipboard_serve" ]; then
         tools/with_display.sh "$1/bench/bench_clipboard_serve"

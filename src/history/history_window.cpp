@@ -214,6 +214,7 @@ void HistoryWindow::addRows(const std::vector<HistoryRow>& rows) {
         const int row = std::min(selectAfterSearch_, model_->rowCount() - 1);
         selectAfterSearch_ = 0;
         entryList->setCurrentIndex(model_->index(row, 0));
+        emit listed();
         if (std::exchange(copyWhenFound_, false)) {
             copySelected();
             return;

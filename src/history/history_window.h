@@ -50,6 +50,8 @@ public:
 
 signals:
     void copied();
+    // The first rows of a search are in the list.
+    void listed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
