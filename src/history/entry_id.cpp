@@ -2,6 +2,7 @@
 
 #include "settings/settings_paths.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -12,48 +13,63 @@ namespace {
 constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 constexpr std::uint64_t kHashBits = 0xFFFFFFFFFFFFull;
 
-// A fast 64-bit hash, eight bytes at a time; fed in pieces of any size.
+// A fast 64-bit hash, 32 bytes at a time in four independent lanes; fed in pieces of any size.
 class Hasher {
 public:
-    explicit Hasher(std::uint64_t seed) : state_(seed ^ 0x9E3779B97F4A7C15ull) {}
-    void add(std::string_view bytes) {
-        std::size_t i = 0;
-        while (count_ != 0 && i < bytes.size()) {
-            addByte(bytes[i++]);
-        }
-        for (; i + 8 <= bytes.size(); i += 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, bytes.data() + i, 8); // the same hash on every little-endian system
-            mix(word);
-        }
-        for (; i < bytes.size(); ++i) {
-            addByte(bytes[i]);
+    explicit Hasher(std::uint64_t seed) {
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            lanes_[k] = seed ^ (0x9E3779B97F4A7C15ull * (k + 1));
         }
     }
+    void add(std::string_view bytes) {
+        total_ += bytes.size();
+        if (count_ != 0) {
+            const std::size_t take = std::min(bytes.size(), kBlock - count_);
+            std::memcpy(pending_ + count_, bytes.data(), take);
+            count_ += take;
+            bytes.remove_prefix(take);
+            if (count_ < kBlock) {
+                return;
+            }
+            block(pending_);
+            count_ = 0;
+        }
+        for (; bytes.size() >= kBlock; bytes.remove_prefix(kBlock)) {
+            block(bytes.data());
+        }
+        std::memcpy(pending_, bytes.data(), bytes.size());
+        count_ = bytes.size();
+    }
     std::uint64_t finish() {
-        mix(pending_ ^ (std::uint64_t{count_} << 56));
-        state_ ^= state_ >> 33;
-        state_ *= 0xFF51AFD7ED558CCDull;
-        state_ ^= state_ >> 33;
-        return state_;
+        std::memset(pending_ + count_, 0, kBlock - count_);
+        block(pending_);
+        std::uint64_t state = total_;
+        for (const std::uint64_t lane : lanes_) {
+            state = (state ^ (lane * 0x87C37B91114253D5ull)) * 0x4CF5AD432745937Full;
+            state = (state << 31) | (state >> 33);
+        }
+        state ^= state >> 33;
+        state *= 0xFF51AFD7ED558CCDull;
+        state ^= state >> 33;
+        return state;
     }
 
 private:
-    void addByte(char c) {
-        pending_ |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * count_);
-        if (++count_ == 8) {
-            mix(pending_);
-            pending_ = 0;
-            count_ = 0;
+    static constexpr std::size_t kLanes = 4;
+    static constexpr std::size_t kBlock = 8 * kLanes;
+    void block(const char* bytes) {
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, bytes + 8 * k, 8); // the same hash on every little-endian system
+            std::uint64_t& lane = lanes_[k];
+            lane = (lane ^ (word * 0x87C37B91114253D5ull)) * 0x4CF5AD432745937Full;
+            lane = (lane << 31) | (lane >> 33);
         }
     }
-    void mix(std::uint64_t word) {
-        state_ = (state_ ^ (word * 0x87C37B91114253D5ull)) * 0x4CF5AD432745937Full;
-        state_ = (state_ << 31) | (state_ >> 33);
-    }
-    std::uint64_t state_;
-    std::uint64_t pending_ = 0;
-    unsigned count_ = 0;
+    std::uint64_t lanes_[kLanes];
+    char pending_[kBlock];
+    std::size_t count_ = 0;
+    std::uint64_t total_ = 0;
 };
 
 std::string withoutTxt(const std::string& name) {

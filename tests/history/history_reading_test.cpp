@@ -1,5 +1,6 @@
 #include "history_test_util.h"
 
+#include "history/entry_id.h"
 #include "history/word_match.h"
 
 #include <gmock/gmock.h>
@@ -99,7 +100,9 @@ TEST(HistoryScan, ReadsAcrossPiecesNewestFirstAndAcrossSchemes) {
 
     std::vector<std::uint64_t> lengths;
     std::vector<std::int64_t> stamps;
-    ScanReport report = scanHistory(logs.folders, {}, [&](const Entry& entry, LogReader&) {
+    std::vector<std::string> ids;
+    ScanReport report = scanHistory(logs.folders, {}, [&](const Entry& entry, LogReader& reader) {
+        ids.push_back(entryId(entry, reader));
         lengths.push_back(entry.length());
         stamps.push_back(entry.stamp);
         return true;
@@ -107,6 +110,10 @@ TEST(HistoryScan, ReadsAcrossPiecesNewestFirstAndAcrossSchemes) {
     EXPECT_TRUE(report.problems.empty());
     ASSERT_EQ(stamps.size(), kEntries + 3u);
     EXPECT_EQ(lengths.front(), huge.size() + 7);
+    // The ID of a text hashed in pieces finds it again.
+    std::unique_ptr<FoundEntry> found;
+    ASSERT_EQ(findEntry(logs.folders, ids.front(), found), FindStatus::Found);
+    EXPECT_EQ(found->entry.length(), huge.size() + 7);
     EXPECT_EQ(stamps[1], 20240108000000);
     EXPECT_TRUE(std::is_sorted(stamps.rbegin(), stamps.rend()));
 
