@@ -264,6 +264,25 @@ TEST_F(WaylandCapture, ExitKeepsTheText) {
     EXPECT_TRUE(keeperRunning(program));
 }
 
+// ziq2-history finds what ZIQ2 logged from a Wayland program and puts it back: a Wayland
+// program pastes it after ziq2-history has ended.
+TEST_F(WaylandCapture, HistoryPutsALoggedTextBack) {
+    start();
+    const QByteArray text = QStringLiteral("Grüße\nfrom the history").toUtf8();
+    wlCopy(text);
+    ASSERT_TRUE(logged(text.toStdString()));
+    wlCopy("something newer");
+    ASSERT_TRUE(logged("something newer"));
+    const std::filesystem::path history = program.file("ziq2-history");
+    std::filesystem::copy_file(ZIQ2_HISTORY_BINARY, history);
+    const QString binary = QString::fromStdString(history.string());
+    const e2e::Run listed = run(binary, {QStringLiteral("--list"), QStringLiteral("GRÜẞE")});
+    ASSERT_EQ(listed.exitCode, 0);
+    const QString id = QString::fromUtf8(listed.output).section(QLatin1Char('\t'), 0, 0);
+    EXPECT_EQ(run(binary, {QStringLiteral("--copy"), id}).exitCode, 0);
+    EXPECT_TRUE(waitUntil([&] { return wlPaste() == text; })) << wlPaste().toStdString();
+}
+
 TEST_F(WaylandCapture, ASenderThatNeverAnswersDoesNotHoldTheProgram) {
     if (onMutter()) {
         GTEST_SKIP() << kNeedsDataControl;
