@@ -30,8 +30,9 @@ HistoryRow rowOf(const Entry& entry, LogReader& reader) {
     return row;
 }
 
-HistorySearch::HistorySearch(LogFolders folders, QObject* parent)
-    : QObject(parent), folders_(std::move(folders)) {
+HistorySearch::HistorySearch(LogFolders folders, std::function<void(std::size_t row)> pace,
+                             QObject* parent)
+    : QObject(parent), folders_(std::move(folders)), pace_(std::move(pace)) {
     batchTimer_.setInterval(kBatchInterval);
     connect(&batchTimer_, &QTimer::timeout, this, &HistorySearch::takeRows);
 }
@@ -56,6 +57,9 @@ void HistorySearch::start(const HistoryQuery& query) {
         const ScanReport report = scanHistory(
             folders_, query,
             [&](const Entry& entry, LogReader& reader) {
+                if (pace_) {
+                    pace_(given);
+                }
                 HistoryRow row = rowOf(entry, reader);
                 bool first = false;
                 job_.update([&] {

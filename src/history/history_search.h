@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,9 @@ class HistorySearch final : public QObject {
 public:
     static constexpr std::size_t kPageRows = 200;
 
-    explicit HistorySearch(LogFolders folders, QObject* parent = nullptr);
+    // `pace`, when set, is called on the search's thread before each row (a seam for tests).
+    explicit HistorySearch(LogFolders folders, std::function<void(std::size_t row)> pace = {},
+                           QObject* parent = nullptr);
     ~HistorySearch() override;
     HistorySearch(const HistorySearch&) = delete;
     HistorySearch& operator=(const HistorySearch&) = delete;
@@ -54,6 +57,7 @@ private:
     void takeRows();
 
     LogFolders folders_;
+    std::function<void(std::size_t row)> pace_;
     QTimer batchTimer_;
     bool running_ = false;
     // Under the job's lock:

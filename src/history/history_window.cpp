@@ -60,7 +60,8 @@ QString sizeText(std::uint64_t bytes) {
 
 HistoryWindow::HistoryWindow(LogFolders folders, HistoryWindowSeams seams, QWidget* parent)
     : QWidget(parent), folders_(std::move(folders)), seams_(std::move(seams)),
-      model_(new HistoryListModel(this)), search_(new HistorySearch(folders_, this)),
+      model_(new HistoryListModel(this)),
+      search_(new HistorySearch(folders_, seams_.searchPace, this)),
       neighbours_(new EntryNeighbours(folders_, this)), searchField(new QLineEdit(this)),
       dateFilter(new QComboBox(this)), sinceDate(new QDateEdit(this)),
       untilDate(new QDateEdit(this)), entryList(new QTreeView(this)), nextEntry(new QLabel(this)),
@@ -221,6 +222,9 @@ void HistoryWindow::addRows(const std::vector<HistoryRow>& rows) {
         }
     }
     statusLine->setText(QStringLiteral("%1 entries so far…").arg(model_->rowCount()));
+    // The list lays out new rows later: until then its scroll bar measures the rows before
+    // them, and a page still short of the view's end would look like its end.
+    entryList->doItemsLayout();
     askForMoreNearEnd();
 }
 

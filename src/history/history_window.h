@@ -31,6 +31,8 @@ struct HistoryWindowSeams {
     // Asks a yes/no question; true for yes.
     std::function<bool(const QString& question)> confirm;
     std::function<QDate()> today;
+    // Called on the search's thread before each row it finds (may be empty); tests slow it.
+    std::function<void(std::size_t row)> searchPace = {};
 };
 
 // The window of ziq2-history: type words to find past captures and links, Enter puts the
