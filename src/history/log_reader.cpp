@@ -213,7 +213,6 @@ bool LogReader::openerAt(const View& view, std::uint64_t lineStart, Opener& out)
 
 void LogReader::findOpeners(const View& view, std::uint64_t from, std::uint64_t to,
                             std::vector<Opener>& out) const {
-    const std::uint64_t searchTo = std::min(view.to, to + kLookahead);
     int section = -1;
     const auto add = [&](std::uint64_t lineStart) {
         Opener opener;
@@ -228,23 +227,9 @@ void LogReader::findOpeners(const View& view, std::uint64_t from, std::uint64_t 
     };
     if (!isLinkLog(file_)) {
         // Headers are rare in texts: look for their bracket, then for the line it starts.
-        std::uint64_t i = from;
-        while (i < searchTo) {
-            const char* hit = static_cast<const char*>(std::memchr(
-                view.data + (i - view.from), '[', static_cast<std::size_t>(searchTo - i)));
-            if (hit == nullptr) {
-                break;
-            }
-            const std::uint64_t at = view.from + static_cast<std::uint64_t>(hit - view.data);
-            std::uint64_t lineStart = at;
-            while (lineStart > view.from && lineStart > contentStart_ &&
-                   profile::isBlank(view.at(lineStart - 1))) {
-                --lineStart;
-            }
-            if (lineStartAt(view, lineStart)) {
-                add(lineStart);
-            }
-            i = at + 1;
+        Opener opener;
+        for (std::uint64_t i = from; firstClipOpener(view, i, to, opener); i = opener.at + 1) {
+            out.push_back(opener);
         }
         return;
     }
